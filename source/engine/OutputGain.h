@@ -1,0 +1,21 @@
+#pragma once
+
+namespace plumora
+{
+
+// The last stage of the engine: keeps the sum of many voices in range by
+// 1/sqrt(voices), smoothed over 5 ms so voice-count changes never click, then
+// applies the master volume with 6 dB of headroom.
+class OutputGain
+{
+public:
+    void prepare (double sampleRate) noexcept;
+    void process (float* left, float* right, int numSamples, int soundingVoices, float masterVolume) noexcept;
+    float current() const noexcept { return gain; }
+
+private:
+    float gain = 1.0f;
+    float coefficient = 0.0f;
+};
+
+} // namespace plumora

@@ -1,0 +1,294 @@
+#include "SynthEngine.h"
+
+#include "RealtimeLog.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace plumora
+{
+namespace
+{
+constexpr float kGlideOffTime = 0.0001f;
+constexpr float kAudibleLevel = 0.001f;
+
+constexpr int kModWheel = 1;
+constexpr int kSustainPedal = 64;
+constexpr int kMpeSlide = 74;
+
+bool isMidiNote (int note) noexcept { return note >= 0 && note <= 127; }
+
+// Controller-style values arrive as 0..1; anything else (NaN included) is pulled in.
+float unitRange (float value) noexcept { return value >= 0.0f ? std::min (value, 1.0f) : 0.0f; }
+float bipolarRange (float value) noexcept { return value >= -1.0f ? std::min (value, 1.0f) : (value < -1.0f ? -1.0f : 0.0f); }
+
+const char* stateName (Voice::State state) noexcept
+{
+    switch (state)
+    {
+        case Voice::Attack:  return "Attack";
+        case Voice::Sustain: return "Sustain";
+        default:             return "Release";
+    }
+}
+
+std::uint32_t floatBits (float value) noexcept
+{
+    std::uint32_t bits;
+    std::memcpy (&bits, &value, sizeof (bits));
+    return bits;
+}
+} // namespace
+
+SynthEngine::SynthEngine()
+{
+    // Started here, off the audio thread, so the first note off never has to.
+    RealtimeLog::instance().startDrainThread();
+    prepare (currentSampleRate, currentBlockSize);
+}
+
+void SynthEngine::prepare (double sampleRate, int maximumBlockSize)
+{
+    if (sampleRate > 0.0 && std::isfinite (sampleRate))
+        currentSampleRate = sampleRate;
+    if (maximumBlockSize > 0)
+        currentBlockSize = maximumBlockSize;
+
+    for (int i = 0; i < VoicePool::kSize; ++i)
+        voices[i].prepare (currentSampleRate, currentBlockSize);
+    repetitionCounts.fill (0);
+
+    outputGain.prepare (currentSampleRate);
+
+    mixLeft.assign (static_cast<std::size_t> (currentBlockSize), 0.0f);
+    mixRight.assign (static_cast<std::size_t> (currentBlockSize), 0.0f);
+}
+
+void SynthEngine::setParameters (const std::vector<ParameterValue>& values) noexcept
+{
+    for (const auto& entry : values)
+        setParameter (entry.id, entry.value);
+}
+
+void SynthEngine::setHostTempo (double bpm) noexcept
+{
+    if (bpm > 0.0 && std::isfinite (bpm))
+        hostTempo.store (bpm, std::memory_order_relaxed);
+}
+
+SynthEngine::GlobalSources SynthEngine::globalSources() const noexcept
+{
+    return { chordComplexity.load (std::memory_order_relaxed), modWheel.load (std::memory_order_relaxed),
+             pressure.load (std::memory_order_relaxed), bend.load (std::memory_order_relaxed) };
+}
+
+// MIDI entry points ---------------------------------------------------------
+
+void SynthEngine::noteOn (int channel, int note, float velocity) noexcept
+{
+    if (isMidiNote (note))
+        sustainedNotes[static_cast<std::size_t> (note)] = false;
+
+    const bool glideOn = target (ParamID::glide_time) > kGlideOffTime;
+    float glideSourceHz = glideOn ? voices.firstAudibleFrequency() : 0.0f;
+
+    int chosen = -1;
+    if (target (ParamID::voice_mode) > 0.5f)
+    {
+        chosen = voices.loudest();
+        if (chosen >= 0)
+        {
+            if (glideOn && voices[chosen].amplitudeLevel() > kAudibleLevel)
+                glideSourceHz = voices[chosen].noteFrequency();
+            for (int i = 0; i < VoicePool::kSize; ++i)
+                if (i != chosen && ! voices[i].isIdle())
+                    voices[i].kill();
+        }
+    }
+    if (chosen < 0)
+        chosen = voices.chooseForNewNote();
+
+    startVoice (chosen, channel, note, unitRange (velocity), glideSourceHz);
+    countRepetition (note);
+}
+
+void SynthEngine::startVoice (int voiceIndex, int channel, int note, float velocity, float glideSourceHz) noexcept
+{
+    voices[voiceIndex].start (note, velocity, channel, oscillatorRandomState, glideSourceHz);
+}
+
+void SynthEngine::countRepetition (int note) noexcept
+{
+    auto& count = repetitionCounts[static_cast<std::size_t> (pitchClassOf (note))];
+    if (count < 255)
+        ++count;
+}
+
+void SynthEngine::noteOff (int channel, int note) noexcept
+{
+    if (sustainPedalDown && isMidiNote (note))
+        sustainedNotes[static_cast<std::size_t> (note)] = true;
+    else
+        releaseNote (channel, note);
+}
+
+void SynthEngine::releaseNote (int channel, int note) noexcept
+{
+    const int matched = voices.findHeld (note);
+
+    char line[RealtimeLog::kLineBytes];
+    std::snprintf (line, sizeof (line),
+                   "[pm-midi] engine.noteOff ch=%d note=%d matched_voice=%d matched_state=%s active_on_note=%d",
+                   channel, note, matched, matched >= 0 ? stateName (voices[matched].state()) : "none",
+                   voices.countPlaying (note));
+    RealtimeLog::instance().post (line);
+
+    if (matched >= 0)
+        voices[matched].release();
+}
+
+void SynthEngine::controller (int channel, int number, float value) noexcept
+{
+    value = unitRange (value);
+
+    if (number == kModWheel)
+    {
+        modWheel.store (value, std::memory_order_relaxed);
+    }
+    else if (number == kSustainPedal)
+    {
+        const bool wasDown = sustainPedalDown;
+        sustainPedalDown = value > 0.5f;
+
+        if (wasDown && ! sustainPedalDown)
+            for (int note = 0; note < 128; ++note)
+                if (sustainedNotes[static_cast<std::size_t> (note)])
+                {
+                    sustainedNotes[static_cast<std::size_t> (note)] = false;
+                    releaseNote (channel, note);
+                }
+    }
+    else if (number == kMpeSlide && isPerNote (channel))
+    {
+        const int voice = voices.findOnChannel (channel);
+        if (voice >= 0)
+            voices[voice].expression.mpeSlide = value;
+    }
+}
+
+void SynthEngine::channelPressure (int channel, float value) noexcept
+{
+    value = unitRange (value);
+
+    if (! isPerNote (channel))
+        pressure.store (value, std::memory_order_relaxed);
+    else if (const int voice = voices.findOnChannel (channel); voice >= 0)
+        voices[voice].expression.mpePressure = value;
+}
+
+void SynthEngine::pitchBend (int channel, float value) noexcept
+{
+    value = bipolarRange (value);
+
+    if (! isPerNote (channel))
+        bend.store (value, std::memory_order_relaxed);
+    else if (const int voice = voices.findOnChannel (channel); voice >= 0)
+        voices[voice].expression.mpePitch = value;
+}
+
+void SynthEngine::polyAftertouch (int /*channel*/, int note, float value) noexcept
+{
+    if (const int voice = voices.findHeld (note); voice >= 0)
+        voices[voice].expression.polyPressure = unitRange (value);
+}
+
+// Rendering -------------------------------------------------------------------
+
+void SynthEngine::render (float* const* channels, int channelCount, int numSamples) noexcept
+{
+    if (channels == nullptr || channelCount <= 0 || numSamples <= 0)
+        return;
+
+    for (int offset = 0; offset < numSamples;)
+    {
+        const int length = std::min (numSamples - offset, currentBlockSize);
+        renderBlock (length);
+
+        for (int c = 0; c < channelCount; ++c)
+        {
+            if (channels[c] == nullptr)
+                continue;
+            float* out = channels[c] + offset;
+            if (c < 2)
+                std::copy_n ((c == 0 ? mixLeft : mixRight).data(), length, out);
+            else
+                std::fill_n (out, length, 0.0f);
+        }
+        offset += length;
+    }
+}
+
+void SynthEngine::renderBlock (int numSamples) noexcept
+{
+    std::fill_n (mixLeft.data(), numSamples, 0.0f);
+    std::fill_n (mixRight.data(), numSamples, 0.0f);
+
+    slots.beginBlock();
+
+    for (int i = 0; i < VoicePool::kSize; ++i)
+    {
+        auto& voice = voices[i];
+        if (voice.isIdle())
+            continue;
+        slots.copyBlockValues (voiceParameters);
+        voice.render (mixLeft.data(), mixRight.data(), numSamples, voiceParameters);
+    }
+
+    const int sounding = voices.activeCount();
+    activeVoices.store (sounding, std::memory_order_relaxed);
+    outputGain.process (mixLeft.data(), mixRight.data(), numSamples, sounding, slots.blockValue (ParamID::master_vol));
+
+    slots.updateTraces();
+}
+
+double SynthEngine::tailLengthSeconds() const noexcept
+{
+    double delayTail = 0.0;
+    const float feedback = target (ParamID::delay_feedback);
+    if (target (ParamID::delay_bypass) < 0.5f && target (ParamID::delay_mix) > 0.0f && feedback > 0.0f)
+        delayTail = -3.0 / std::log10 (std::min (0.95, static_cast<double> (feedback)))
+                    * std::max (target (ParamID::delay_time_l), target (ParamID::delay_time_r));
+
+    double reverbTail = 0.0;
+    if (target (ParamID::reverb_bypass) < 0.5f && target (ParamID::reverb_mix) > 0.0f)
+        reverbTail = target (ParamID::reverb_size) * 5.5 + 0.5;
+
+    return std::min (15.0, std::max ({ static_cast<double> (target (ParamID::amp_release)), delayTail, reverbTail }));
+}
+
+EngineSnapshot SynthEngine::snapshot() const
+{
+    const auto& routings = matrix.routings();
+
+    EngineSnapshot words;
+    words.reserve (static_cast<std::size_t> (146 + 5 * routings.size()));
+    words.push_back (static_cast<std::uint32_t> (kNumParameters));
+    for (int row = 0; row < kNumParameters; ++row)
+        words.push_back (floatBits (target (static_cast<ParamID> (row))));
+
+    words.push_back (static_cast<std::uint32_t> (routings.size()));
+    for (const auto& routing : routings)
+    {
+        words.push_back (static_cast<std::uint32_t> (routing.source));
+        words.push_back (static_cast<std::uint32_t> (routing.target));
+        words.push_back (floatBits (routing.depth));
+        words.push_back (static_cast<std::uint32_t> (routing.scope));
+        words.push_back (routing.audioRate ? 1u : 0u);
+    }
+    words.push_back (isMpeEnabled() ? 1u : 0u);
+    return words;
+}
+
+} // namespace plumora

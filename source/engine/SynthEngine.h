@@ -1,0 +1,94 @@
+#pragma once
+
+#include "EngineSnapshot.h"
+#include "ModMatrix.h"
+#include "OutputGain.h"
+#include "ParameterSlots.h"
+#include "VoicePool.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+namespace plumora
+{
+
+// The sound engine: parameter slots, the voice pool and its allocation rules,
+// MIDI entry points and the block render. Plain C++, driven by the processor
+// on the audio thread; the message thread only edits targets, routings and
+// the MPE flag and reads the queries below.
+class SynthEngine
+{
+public:
+    SynthEngine();
+
+    // Audio thread ---------------------------------------------------------
+    void prepare (double sampleRate, int maximumBlockSize);
+    void setParameter (ParamID id, float value) noexcept { slots.setTarget (id, value); }
+
+    void noteOn (int channel, int note, float velocity) noexcept;
+    void noteOff (int channel, int note) noexcept;
+    void controller (int channel, int number, float value) noexcept;
+    void channelPressure (int channel, float value) noexcept;
+    void polyAftertouch (int channel, int note, float value) noexcept;
+    void pitchBend (int channel, float value) noexcept;
+    void setHostTempo (double bpm) noexcept;
+
+    // Clears and fills the first channelCount channels. Longer calls than the
+    // prepared block size are rendered in prepared-size pieces.
+    void render (float* const* channels, int channelCount, int numSamples) noexcept;
+
+    double tailLengthSeconds() const noexcept;
+
+    // Message thread --------------------------------------------------------
+    struct ParameterValue { ParamID id; float value; };
+    void setParameters (const std::vector<ParameterValue>& values) noexcept;
+    float parameterValue (ParamID id) const noexcept { return slots.target (id); }
+    ParameterSlots::Range modulationRange (ParamID id) const noexcept { return slots.traceRange (id); }
+    int activeVoiceCount() const noexcept { return activeVoices.load (std::memory_order_relaxed); }
+    void setMpeEnabled (bool enabled) noexcept { mpeEnabled.store (enabled, std::memory_order_relaxed); }
+    bool isMpeEnabled() const noexcept { return mpeEnabled.load (std::memory_order_relaxed); }
+    ModMatrix& modMatrix() noexcept { return matrix; }
+    EngineSnapshot snapshot() const;
+
+    // Read by modulation and tests.
+    struct GlobalSources { float chordComplexity, modWheel, channelPressure, pitchBend; };
+    GlobalSources globalSources() const noexcept;
+    const VoicePool& voicePool() const noexcept { return voices; }
+    double tempo() const noexcept { return hostTempo.load (std::memory_order_relaxed); }
+    double sampleRate() const noexcept { return currentSampleRate; }
+    int maximumBlockSize() const noexcept { return currentBlockSize; }
+
+private:
+    float target (ParamID id) const noexcept { return slots.target (id); }
+    bool isPerNote (int channel) const noexcept { return isMpeEnabled() && channel > 1; }
+    void startVoice (int voiceIndex, int channel, int note, float velocity, float glideSourceHz) noexcept;
+    void releaseNote (int channel, int note) noexcept;
+    void countRepetition (int note) noexcept;
+    void renderBlock (int numSamples) noexcept;
+
+    double currentSampleRate = 44100.0;
+    int currentBlockSize = 512;
+    std::atomic<bool> mpeEnabled { false };
+
+    ParameterSlots slots;
+    ModMatrix matrix;
+    VoicePool voices;
+    VoiceParameters voiceParameters {};
+
+    std::atomic<float> chordComplexity { 0.0f }, modWheel { 0.0f }, pressure { 0.0f }, bend { 0.0f };
+    std::atomic<double> hostTempo { 120.0 };
+    std::atomic<int> activeVoices { 0 };
+
+    std::uint32_t oscillatorRandomState = 12345;
+    OutputGain outputGain;
+
+    bool sustainPedalDown = false;
+    std::array<bool, 128> sustainedNotes {};
+    std::array<std::uint8_t, 12> repetitionCounts {};
+
+    std::vector<float> mixLeft, mixRight;
+};
+
+} // namespace plumora

@@ -1,0 +1,105 @@
+#include "ParameterLayout.h"
+
+#include "ParameterCatalogue.h"
+#include "ParameterText.h"
+
+#include <memory>
+#include <vector>
+
+namespace plumora
+{
+namespace
+{
+
+std::unique_ptr<juce::AudioParameterFloat> makeParameter (const ParameterSpec& spec)
+{
+    const float interval = isStepped (spec.kind) ? 1.0f : 0.0f;
+    auto attributes = juce::AudioParameterFloatAttributes();
+
+    if (parameterValueText (spec, spec.defaultValue).has_value())
+        attributes = attributes.withStringFromValueFunction ([&spec] (float value, int)
+        {
+            return juce::String (parameterValueText (spec, value).value_or (std::string()));
+        });
+
+    return std::make_unique<juce::AudioParameterFloat> (juce::ParameterID { spec.id, 1 },
+                                                        spec.name,
+                                                        juce::NormalisableRange<float> (spec.min, spec.max, interval),
+                                                        spec.defaultValue,
+                                                        attributes);
+}
+
+// One entry of a top-level group: either a parameter placed directly in it or
+// a subgroup. Entries keep the order in which the catalogue first names them.
+struct GroupEntry
+{
+    const ParameterSpec* parameter = nullptr;
+    juce::String subgroupPath;
+    std::vector<const ParameterSpec*> subgroupParameters;
+};
+
+struct TopGroup
+{
+    juce::String name;
+    std::vector<GroupEntry> entries;
+
+    GroupEntry& subgroup (const juce::String& path)
+    {
+        for (auto& entry : entries)
+            if (entry.parameter == nullptr && entry.subgroupPath == path)
+                return entry;
+        entries.push_back ({ nullptr, path, {} });
+        return entries.back();
+    }
+};
+
+} // namespace
+
+juce::AudioProcessorValueTreeState::ParameterLayout createCatalogueParameterLayout()
+{
+    std::vector<TopGroup> tops;
+    const auto topGroup = [&tops] (const juce::String& name) -> TopGroup&
+    {
+        for (auto& top : tops)
+            if (top.name == name)
+                return top;
+        tops.push_back ({ name, {} });
+        return tops.back();
+    };
+
+    for (int row = 0; row < kNumParameters; ++row)
+    {
+        const auto& spec = parameterCatalogue()[row];
+        const juce::String path (spec.group);
+        const auto separator = path.indexOfChar ('/');
+
+        if (separator < 0)
+            topGroup (path).entries.push_back ({ &spec, {}, {} });
+        else
+            topGroup (path.substring (0, separator)).subgroup (path).subgroupParameters.push_back (&spec);
+    }
+
+    juce::AudioProcessorValueTreeState::ParameterLayout layout;
+    for (const auto& top : tops)
+    {
+        auto group = std::make_unique<juce::AudioProcessorParameterGroup> (top.name, top.name, "/");
+        for (const auto& entry : top.entries)
+        {
+            if (entry.parameter != nullptr)
+            {
+                group->addChild (makeParameter (*entry.parameter));
+                continue;
+            }
+
+            const auto subName = entry.subgroupPath.fromFirstOccurrenceOf ("/", false, false);
+            auto subgroup = std::make_unique<juce::AudioProcessorParameterGroup> (entry.subgroupPath, subName, "/");
+            for (const auto* spec : entry.subgroupParameters)
+                subgroup->addChild (makeParameter (*spec));
+            group->addChild (std::move (subgroup));
+        }
+        layout.add (std::move (group));
+    }
+    return layout;
+}
+
+} // namespace plumora

@@ -1,0 +1,161 @@
+#include "PluginProcessor.h"
+
+#include "MidiDispatch.h"
+#include "ParameterLayout.h"
+
+#include <chrono>
+#include <cmath>
+
+namespace
+{
+constexpr double kMaximumTailSeconds = 15.0;
+const juce::Identifier kStateType ("PARAMETERS");
+const juce::Identifier kUiModeProperty ("uiMode");
+const juce::Identifier kPresetNameProperty ("presetName");
+const juce::Identifier kParameterValueProperty ("value");
+
+bool isFiniteNumber (const juce::var& value)
+{
+    if (value.isString())
+    {
+        const auto text = value.toString().trim();
+        if (text.isEmpty() || ! text.containsOnly ("0123456789+-.eE"))
+            return false;
+    }
+    else if (! (value.isInt() || value.isInt64() || value.isDouble() || value.isBool()))
+    {
+        return false;
+    }
+    return std::isfinite (static_cast<double> (value));
+}
+} // namespace
+
+PlumoraAudioProcessor::PlumoraAudioProcessor()
+    : juce::AudioProcessor (BusesProperties().withOutput ("Output", juce::AudioChannelSet::stereo(), true)),
+      parameterTree (*this, nullptr, kStateType, createParameterLayout()),
+      synthEngine (std::make_unique<plumora::SynthEngine>())
+{
+    for (int row = 0; row < plumora::kNumParameters; ++row)
+        parameterValues[static_cast<std::size_t> (row)] = parameterTree.getRawParameterValue (plumora::parameterCatalogue()[row].id);
+}
+
+PlumoraAudioProcessor::~PlumoraAudioProcessor() = default;
+
+juce::AudioProcessorValueTreeState::ParameterLayout PlumoraAudioProcessor::createParameterLayout()
+{
+    return plumora::createCatalogueParameterLayout();
+}
+
+void PlumoraAudioProcessor::prepareToPlay (double sampleRate, int maximumBlockSize)
+{
+    synthEngine->prepare (sampleRate, maximumBlockSize);
+}
+
+bool PlumoraAudioProcessor::isBusesLayoutSupported (const BusesLayout& layouts) const
+{
+    return layouts.getMainOutputChannelSet() == juce::AudioChannelSet::stereo();
+}
+
+double PlumoraAudioProcessor::getTailLengthSeconds() const
+{
+    return juce::jmin (synthEngine->tailLengthSeconds(), kMaximumTailSeconds);
+}
+
+void PlumoraAudioProcessor::pushParameters() noexcept
+{
+    for (int row = 0; row < plumora::kNumParameters; ++row)
+        if (const auto* value = parameterValues[static_cast<std::size_t> (row)])
+            synthEngine->setParameter (static_cast<plumora::ParamID> (row), value->load (std::memory_order_relaxed));
+}
+
+void PlumoraAudioProcessor::takeHostTempo() noexcept
+{
+    auto* host = getPlayHead();
+    if (host == nullptr)
+        return;
+
+    if (const auto position = host->getPosition())
+        synthEngine->setHostTempo (position->getBpm().orFallback (120.0));
+}
+
+void PlumoraAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi)
+{
+    juce::ScopedNoDenormals noDenormals;
+    const int numSamples = buffer.getNumSamples();
+
+    pushParameters();
+    takeHostTempo();
+    keyboard.processNextMidiBuffer (midi, 0, numSamples, true);
+
+    for (const auto metadata : midi)
+        plumora::dispatchMidiMessage (*synthEngine, metadata.data, metadata.numBytes);
+
+    const int channelCount = juce::jmin (buffer.getNumChannels(), 2);
+    const auto started = std::chrono::steady_clock::now();
+    synthEngine->render (buffer.getArrayOfWritePointers(), channelCount, numSamples);
+    const auto elapsed = std::chrono::steady_clock::now() - started;
+
+    // Any extra channels a host insists on stay silent.
+    for (int channel = channelCount; channel < buffer.getNumChannels(); ++channel)
+        buffer.clear (channel, 0, numSamples);
+
+    if (numSamples > 0)
+    {
+        const double seconds = std::chrono::duration<double> (elapsed).count();
+        cpuLoad.store (static_cast<float> (seconds / (numSamples / synthEngine->sampleRate()) * 100.0), std::memory_order_relaxed);
+    }
+}
+
+juce::AudioProcessorEditor* PlumoraAudioProcessor::createEditor()
+{
+    return new juce::GenericAudioProcessorEditor (*this);
+}
+
+// A restored chunk may come from anywhere: a parameter entry whose value is
+// not a finite number keeps the parameter's current value.
+void PlumoraAudioProcessor::keepCurrentValuesWhereUnusable (juce::ValueTree& state) const
+{
+    for (auto child : state)
+    {
+        if (isFiniteNumber (child.getProperty (kParameterValueProperty)))
+            continue;
+        if (const auto* current = parameterTree.getRawParameterValue (child.getProperty ("id").toString()))
+            child.setProperty (kParameterValueProperty, current->load(), nullptr);
+    }
+}
+
+void PlumoraAudioProcessor::getStateInformation (juce::MemoryBlock& destination)
+{
+    auto state = parameterTree.copyState();
+    state.setProperty (kUiModeProperty, uiMode(), nullptr);
+    state.setProperty (kPresetNameProperty, getCurrentPresetName(), nullptr);
+
+    if (const auto xml = state.createXml())
+        copyXmlToBinary (*xml, destination);
+}
+
+void PlumoraAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
+{
+    if (data == nullptr || sizeInBytes <= 0)
+        return;
+
+    const auto xml = getXmlFromBinary (data, sizeInBytes);
+    if (xml == nullptr || ! xml->hasTagName (kStateType))
+        return;
+
+    auto state = juce::ValueTree::fromXml (*xml);
+    if (! state.isValid())
+        return;
+
+    if (state.hasProperty (kUiModeProperty))
+        setUiMode (juce::jlimit (0, 1, static_cast<int> (state.getProperty (kUiModeProperty))));
+
+    keepCurrentValuesWhereUnusable (state);
+    parameterTree.replaceState (state);
+    setCurrentPresetName (state.getProperty (kPresetNameProperty).toString());
+}
+
+juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter()
+{
+    return new PlumoraAudioProcessor();
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "engine/SynthEngine.h"
+
+#include <juce_audio_processors/juce_audio_processors.h>
+#include <juce_audio_basics/juce_audio_basics.h>
+
+#include <array>
+#include <atomic>
+#include <memory>
+
+// The object the host talks to: a thin adapter that pushes the parameter tree
+// into the engine each block, hands it the block's MIDI, and keeps the host
+// state chunk and the program list.
+class PlumoraAudioProcessor : public juce::AudioProcessor
+{
+public:
+    PlumoraAudioProcessor();
+    ~PlumoraAudioProcessor() override;
+
+    static juce::AudioProcessorValueTreeState::ParameterLayout createParameterLayout();
+
+    const juce::String getName() const override { return "Plumora"; }
+    void prepareToPlay (double sampleRate, int maximumBlockSize) override;
+    void releaseResources() override {}
+    void processBlock (juce::AudioBuffer<float>&, juce::MidiBuffer&) override;
+    using juce::AudioProcessor::processBlock;
+    double getTailLengthSeconds() const override;
+
+    bool acceptsMidi() const override { return true; }
+    bool producesMidi() const override { return false; }
+    bool isMidiEffect() const override { return false; }
+    bool isBusesLayoutSupported (const BusesLayout&) const override;
+
+    juce::AudioProcessorEditor* createEditor() override;
+    bool hasEditor() const override { return true; }
+
+    int getNumPrograms() override { return 1; }
+    int getCurrentProgram() override { return 0; }
+    void setCurrentProgram (int) override {}
+    const juce::String getProgramName (int) override { return {}; }
+    void changeProgramName (int, const juce::String&) override {}
+
+    void getStateInformation (juce::MemoryBlock& destination) override;
+    void setStateInformation (const void* data, int sizeInBytes) override;
+
+    juce::AudioProcessorValueTreeState& parameters() noexcept { return parameterTree; }
+    plumora::SynthEngine& engine() noexcept { return *synthEngine; }
+    juce::MidiKeyboardState& keyboardState() noexcept { return keyboard; }
+    float cpuLoadPercent() const noexcept { return cpuLoad.load (std::memory_order_relaxed); }
+    int uiMode() const noexcept { return editorMode.load (std::memory_order_relaxed); }
+    void setUiMode (int mode) noexcept { editorMode.store (mode, std::memory_order_relaxed); }
+    juce::String getCurrentPresetName() const { return currentPresetName; }
+    void setCurrentPresetName (const juce::String& name) { currentPresetName = name.isEmpty() ? "Init" : name; }
+
+private:
+    void pushParameters() noexcept;
+    void takeHostTempo() noexcept;
+    void keepCurrentValuesWhereUnusable (juce::ValueTree& state) const;
+
+    juce::AudioProcessorValueTreeState parameterTree;
+    std::unique_ptr<plumora::SynthEngine> synthEngine;
+    juce::MidiKeyboardState keyboard;
+    std::atomic<float> cpuLoad { 0.0f };
+    std::atomic<int> editorMode { 0 };
+    juce::String currentPresetName { "Init" };
+
+    // The tree's value of every catalogue row, in ParamID order.
+    std::array<std::atomic<float>*, plumora::kNumParameters> parameterValues {};
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PlumoraAudioProcessor)
+};

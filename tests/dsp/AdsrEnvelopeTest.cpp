@@ -1,0 +1,131 @@
+#include "dsp/AdsrEnvelope.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using plumora::AdsrEnvelope;
+
+namespace
+{
+int ticksUntil (AdsrEnvelope& envelope, AdsrEnvelope::Stage stage, int limit = 10'000'000)
+{
+    int ticks = 0;
+    while (envelope.getStage() != stage && ticks < limit)
+    {
+        envelope.tick();
+        ++ticks;
+    }
+    return ticks;
+}
+
+AdsrEnvelope preparedEnvelope (double sampleRate, float a, float d, float s, float r)
+{
+    AdsrEnvelope envelope;
+    envelope.prepare (sampleRate);
+    envelope.setParameters (a, d, s, r);
+    return envelope;
+}
+} // namespace
+
+TEST (AdsrEnvelope, AttackIsLinearAndTakesItsTimeAtCommonRates)
+{
+    for (const double rate : { 44100.0, 48000.0 })
+    {
+        auto envelope = preparedEnvelope (rate, 0.01f, 0.3f, 0.7f, 0.5f);
+        envelope.noteOn();
+        const auto expected = rate * 0.01;
+
+        envelope.tick();
+        EXPECT_NEAR (envelope.getValue(), 1.0 / expected, 1e-6);
+        const int ticks = 1 + ticksUntil (envelope, AdsrEnvelope::Decay);
+        EXPECT_NEAR (ticks, expected, 2.0) << "at " << rate << " Hz";
+        EXPECT_FLOAT_EQ (envelope.getValue(), 1.0f);
+    }
+}
+
+TEST (AdsrEnvelope, TimesBelowTheMinimumBehaveLikeOneMillisecond)
+{
+    for (const float attack : { 0.001f, 0.0f, -3.0f, std::nanf ("") })
+    {
+        auto envelope = preparedEnvelope (48000.0, attack, 0.3f, 0.7f, 0.5f);
+        envelope.noteOn();
+        EXPECT_NEAR (ticksUntil (envelope, AdsrEnvelope::Decay), 48, 1) << "attack " << attack;
+    }
+}
+
+TEST (AdsrEnvelope, DecaySettlesOnTheSustainLevelAndFollowsItsChanges)
+{
+    auto envelope = preparedEnvelope (48000.0, 0.001f, 0.1f, 0.5f, 0.5f);
+    envelope.noteOn();
+    ticksUntil (envelope, AdsrEnvelope::Decay);
+
+    // 99 % of the distance (-40 dB) is covered in the decay time.
+    for (int i = 0; i < 4800; ++i)
+        envelope.tick();
+    EXPECT_NEAR (envelope.getValue(), 0.5f + 0.5f * 0.01f, 0.0005f);
+
+    ticksUntil (envelope, AdsrEnvelope::Sustain);
+    EXPECT_FLOAT_EQ (envelope.getValue(), 0.5f);
+
+    envelope.setParameters (0.001f, 0.1f, 0.25f, 0.5f);
+    EXPECT_FLOAT_EQ (envelope.tick(), 0.25f);
+}
+
+TEST (AdsrEnvelope, SustainZeroStaysAliveUntilNoteOff)
+{
+    auto envelope = preparedEnvelope (44100.0, 0.001f, 0.01f, 0.0f, 0.01f);
+    envelope.noteOn();
+    ticksUntil (envelope, AdsrEnvelope::Sustain);
+    envelope.advance (44100);
+    EXPECT_EQ (envelope.getStage(), AdsrEnvelope::Sustain);
+    EXPECT_EQ (envelope.getValue(), 0.0f);
+
+    envelope.noteOff();
+    envelope.tick();
+    EXPECT_TRUE (envelope.isIdle());
+}
+
+TEST (AdsrEnvelope, ReleaseFallsFortyDecibelsInItsTimeAndEndsIdle)
+{
+    auto envelope = preparedEnvelope (48000.0, 0.001f, 0.001f, 1.0f, 0.5f);
+    envelope.noteOn();
+    ticksUntil (envelope, AdsrEnvelope::Sustain);
+    envelope.noteOff();
+
+    envelope.advance (24000);
+    EXPECT_NEAR (envelope.getValue(), 0.01f, 0.0005f);
+
+    const int remaining = ticksUntil (envelope, AdsrEnvelope::Idle);
+    EXPECT_NEAR (24000 + remaining, 48000, 100);
+    EXPECT_EQ (envelope.getValue(), 0.0f);
+    EXPECT_EQ (envelope.tick(), 0.0f);
+}
+
+TEST (AdsrEnvelope, RetriggerAndReleaseStartFromTheCurrentValue)
+{
+    auto envelope = preparedEnvelope (48000.0, 0.1f, 0.3f, 0.7f, 0.5f);
+    envelope.noteOn();
+    while (envelope.getValue() < 0.4f)
+        envelope.tick();
+    const float atRelease = envelope.getValue();
+
+    envelope.noteOff();
+    EXPECT_EQ (envelope.getStage(), AdsrEnvelope::Release);
+    EXPECT_LT (envelope.tick(), atRelease);
+    EXPECT_GT (envelope.getValue(), atRelease * 0.99f);
+
+    while (envelope.getValue() > 0.2f)
+        envelope.tick();
+    const float atRetrigger = envelope.getValue();
+    envelope.noteOn();
+    EXPECT_NEAR (envelope.tick(), atRetrigger + 1.0f / 4800.0f, 1e-6f);
+}
+
+TEST (AdsrEnvelope, NoteOffOnAnIdleEnvelopeKeepsItIdle)
+{
+    AdsrEnvelope envelope;
+    envelope.noteOff();
+    EXPECT_TRUE (envelope.isIdle());
+    EXPECT_EQ (envelope.tick(), 0.0f);
+}

@@ -1,0 +1,381 @@
+#include "engine/SynthEngine.h"
+#include "support/AllocationCounter.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+using namespace plumora;
+
+namespace
+{
+constexpr double kRate = 48000.0;
+constexpr int kBlock = 480;
+
+struct EngineFixture : testing::Test
+{
+    SynthEngine engine;
+    std::vector<float> left = std::vector<float> (kBlock), right = std::vector<float> (kBlock);
+
+    EngineFixture() { engine.prepare (kRate, kBlock); }
+
+    void render (int blocks = 1)
+    {
+        float* channels[] = { left.data(), right.data() };
+        for (int i = 0; i < blocks; ++i)
+            engine.render (channels, 2, kBlock);
+    }
+
+    const Voice& voice (int i) const { return engine.voicePool()[i]; }
+
+    int voicePlaying (int note) const
+    {
+        for (int i = 0; i < VoicePool::kSize; ++i)
+            if (! voice (i).isIdle() && voice (i).note() == note)
+                return i;
+        return -1;
+    }
+};
+} // namespace
+
+TEST_F (EngineFixture, SetParameterClampsToTheCatalogueRange)
+{
+    engine.setParameter (ParamID::filt_cutoff, 50000.0f);
+    EXPECT_EQ (engine.parameterValue (ParamID::filt_cutoff), 20000.0f);
+    engine.setParameter (ParamID::osc1_octave, -9.0f);
+    EXPECT_EQ (engine.parameterValue (ParamID::osc1_octave), -4.0f);
+    engine.setParameters ({ { ParamID::amp_attack, 0.5f }, { ParamID::amp_attack, 0.25f }, { ParamID::master_vol, std::nanf ("") } });
+    EXPECT_EQ (engine.parameterValue (ParamID::amp_attack), 0.25f);
+    EXPECT_EQ (engine.parameterValue (ParamID::master_vol), 0.0f);
+    EXPECT_EQ (engine.parameterValue (ParamID::filt_type), 2.0f); // untouched rows keep their defaults
+}
+
+TEST_F (EngineFixture, NotesTakeIdleVoicesInPoolOrder)
+{
+    engine.noteOn (1, 60, 0.5f);
+    engine.noteOn (1, 64, 0.5f);
+    EXPECT_EQ (voicePlaying (60), 0);
+    EXPECT_EQ (voicePlaying (64), 1);
+    EXPECT_EQ (voice (1).state(), Voice::Attack);
+
+    render();
+    EXPECT_EQ (engine.activeVoiceCount(), 2);
+}
+
+TEST_F (EngineFixture, AThirtyThirdNoteStealsTheQuietestVoice)
+{
+    for (int i = 0; i < VoicePool::kSize; ++i)
+        engine.noteOn (1, 30 + i, i == 17 ? 0.1f : 0.9f);
+    render();
+
+    engine.noteOn (1, 100, 0.8f);
+    EXPECT_EQ (voicePlaying (100), 17);
+    EXPECT_EQ (voicePlaying (30 + 17), -1);
+    // Stolen in place, without a fade: the envelope restarts from where it was.
+    EXPECT_GT (voice (17).amplitudeLevel(), 0.0f);
+    EXPECT_EQ (engine.activeVoiceCount(), 32);
+}
+
+TEST_F (EngineFixture, ReleasingVoicesAreStolenBeforeQuieterSoundingOnes)
+{
+    for (int i = 0; i < VoicePool::kSize; ++i)
+        engine.noteOn (1, 30 + i, i == 3 ? 0.05f : 1.0f);
+    render();
+    engine.noteOff (1, 30 + 20);
+    engine.noteOff (1, 30 + 25);
+    render();
+    ASSERT_EQ (voice (20).state(), Voice::Release);
+
+    engine.noteOn (1, 110, 1.0f);
+    EXPECT_EQ (voicePlaying (110), 20);
+    EXPECT_EQ (voicePlaying (33), 3); // the quiet but held voice survives
+}
+
+TEST_F (EngineFixture, MonoRetriggersTheSoundingVoiceAndGlidesFromTheFirstNote)
+{
+    engine.setParameter (ParamID::voice_mode, 1.0f);
+    engine.setParameter (ParamID::glide_time, 0.2f);
+
+    engine.noteOn (1, 48, 1.0f);
+    render (4);
+    const float levelBefore = voice (0).amplitudeLevel();
+
+    engine.noteOn (1, 55, 1.0f);
+    EXPECT_EQ (engine.voicePool().activeCount(), 1);
+    EXPECT_EQ (voice (0).note(), 55);
+    EXPECT_EQ (voice (0).state(), Voice::Attack);
+    EXPECT_EQ (voice (0).amplitudeLevel(), levelBefore); // attack restarts from the current level
+    EXPECT_FLOAT_EQ (voice (0).glide().fromHz, midiNoteToFrequency (48.0f));
+    EXPECT_EQ (voice (0).glide().progress, 0.0f);
+
+    // Releasing the second key releases the voice; the first note does not come back.
+    engine.noteOff (1, 55);
+    EXPECT_EQ (voice (0).state(), Voice::Release);
+    render();
+    EXPECT_NE (voice (0).note(), 48);
+}
+
+TEST_F (EngineFixture, MonoKillsEveryOtherVoice)
+{
+    engine.noteOn (1, 40, 1.0f);
+    engine.noteOn (1, 44, 1.0f);
+    engine.noteOn (1, 47, 1.0f);
+    render();
+
+    engine.setParameter (ParamID::voice_mode, 1.0f);
+    engine.noteOn (1, 52, 1.0f);
+    EXPECT_EQ (engine.voicePool().activeCount(), 1);
+    EXPECT_EQ (voice (0).note(), 52);
+    EXPECT_EQ (voice (0).glide().progress, 1.0f); // glide is off
+}
+
+TEST_F (EngineFixture, PolyGlideStartsFromTheFirstAudibleVoiceInPoolOrder)
+{
+    engine.setParameter (ParamID::glide_time, 0.1f);
+    engine.noteOn (1, 50, 1.0f);
+    engine.noteOn (1, 62, 1.0f);
+    render();
+
+    engine.noteOn (1, 70, 1.0f);
+    EXPECT_FLOAT_EQ (voice (2).glide().fromHz, midiNoteToFrequency (50.0f));
+
+    // With glide off, nothing glides.
+    engine.setParameter (ParamID::glide_time, 0.0f);
+    engine.noteOn (1, 72, 1.0f);
+    EXPECT_EQ (voice (3).glide().fromHz, 0.0f);
+    EXPECT_EQ (voice (3).glide().progress, 1.0f);
+}
+
+TEST_F (EngineFixture, TheFirstNoteHasNothingToGlideFrom)
+{
+    engine.setParameter (ParamID::glide_time, 0.5f);
+    engine.noteOn (1, 60, 1.0f);
+    EXPECT_EQ (voice (0).glide().progress, 1.0f);
+}
+
+TEST_F (EngineFixture, SustainPedalHoldsReleasedNotesUntilItGoesUp)
+{
+    engine.noteOn (1, 60, 1.0f);
+    engine.noteOn (1, 64, 1.0f);
+    engine.controller (1, 64, 1.0f);
+    engine.noteOff (1, 60);
+    engine.noteOff (1, 64);
+    EXPECT_TRUE (voice (0).isHeld());
+    EXPECT_TRUE (voice (1).isHeld());
+
+    // Playing 64 again before the pedal goes up clears its mark: it keeps sounding.
+    engine.noteOn (1, 64, 1.0f);
+    EXPECT_EQ (voice (2).note(), 64);
+
+    engine.controller (1, 64, 0.0f);
+    EXPECT_EQ (voice (0).state(), Voice::Release);
+    EXPECT_TRUE (voice (1).isHeld());
+    EXPECT_TRUE (voice (2).isHeld());
+}
+
+TEST_F (EngineFixture, NotesOutsideTheMidiRangeBypassThePedalAndNeverCrash)
+{
+    engine.controller (1, 64, 1.0f);
+    engine.noteOn (1, 130, 1.0f);
+    engine.noteOff (1, 130);
+    EXPECT_EQ (voice (0).state(), Voice::Release);
+
+    engine.noteOn (1, -5, 1.0f);
+    engine.noteOff (1, -5);
+    engine.polyAftertouch (1, 999, 1.0f);
+    render();
+    EXPECT_TRUE (std::isfinite (left[0]));
+}
+
+TEST_F (EngineFixture, ExpressionValuesAreClampedToTheirRanges)
+{
+    engine.controller (1, 1, 3.0f);
+    engine.channelPressure (1, -1.0f);
+    engine.pitchBend (1, -7.0f);
+    auto sources = engine.globalSources();
+    EXPECT_EQ (sources.modWheel, 1.0f);
+    EXPECT_EQ (sources.channelPressure, 0.0f);
+    EXPECT_EQ (sources.pitchBend, -1.0f);
+
+    engine.pitchBend (1, std::nanf (""));
+    EXPECT_EQ (engine.globalSources().pitchBend, 0.0f);
+    engine.controller (1, 200, 1.0f); // unknown controllers are ignored
+}
+
+TEST_F (EngineFixture, MpeRoutesPerNoteMessagesToTheVoiceOfTheirChannel)
+{
+    engine.noteOn (5, 60, 1.0f);
+    engine.noteOn (6, 64, 1.0f);
+
+    // MPE off: channel 5 is global.
+    engine.pitchBend (5, 0.5f);
+    EXPECT_EQ (engine.globalSources().pitchBend, 0.5f);
+    EXPECT_EQ (voice (0).expression.mpePitch, 0.0f);
+
+    engine.setMpeEnabled (true);
+    engine.pitchBend (5, -0.25f);
+    engine.channelPressure (6, 0.75f);
+    engine.controller (6, 74, 0.3f);
+    EXPECT_EQ (voice (0).expression.mpePitch, -0.25f);
+    EXPECT_EQ (voice (1).expression.mpePressure, 0.75f);
+    EXPECT_FLOAT_EQ (voice (1).expression.mpeSlide, 0.3f);
+    EXPECT_EQ (engine.globalSources().pitchBend, 0.5f);
+
+    // Channel 1 stays global; a channel no voice plays is dropped.
+    engine.pitchBend (1, 0.125f);
+    engine.pitchBend (9, 0.9f);
+    EXPECT_EQ (engine.globalSources().pitchBend, 0.125f);
+
+    // A global controller 74 is ignored.
+    engine.controller (1, 74, 1.0f);
+    EXPECT_FLOAT_EQ (voice (1).expression.mpeSlide, 0.3f);
+}
+
+TEST_F (EngineFixture, PolyPressureGoesToTheHeldVoiceOfTheNoteOnAnyChannel)
+{
+    engine.noteOn (2, 60, 1.0f);
+    engine.noteOn (2, 60, 1.0f);
+    engine.noteOff (2, 60); // releases voice 0
+    engine.polyAftertouch (7, 60, 0.4f);
+    EXPECT_EQ (voice (0).expression.polyPressure, 0.0f);
+    EXPECT_FLOAT_EQ (voice (1).expression.polyPressure, 0.4f);
+}
+
+TEST_F (EngineFixture, ReleasedVoicesReturnToThePoolWhenTheirEnvelopeEnds)
+{
+    engine.setParameter (ParamID::amp_decay, 0.01f);
+    engine.setParameter (ParamID::amp_release, 0.01f);
+    engine.noteOn (1, 60, 1.0f);
+    render (10);
+    EXPECT_EQ (voice (0).state(), Voice::Sustain);
+    engine.noteOff (1, 60);
+    render (3);
+    EXPECT_TRUE (voice (0).isIdle());
+    EXPECT_EQ (engine.activeVoiceCount(), 0);
+}
+
+TEST_F (EngineFixture, RenderIsGuardedAgainstOversizedAndOddCalls)
+{
+    std::vector<float> big (kBlock * 3 + 7, 1.0f), other (kBlock * 3 + 7, 1.0f), third (kBlock * 3 + 7, 1.0f);
+    float* channels[] = { big.data(), other.data(), third.data() };
+    engine.noteOn (1, 60, 1.0f);
+    engine.render (channels, 3, static_cast<int> (big.size()));
+    for (const auto* channel : channels)
+        for (std::size_t i = 0; i < big.size(); ++i)
+            ASSERT_EQ (channel[i], 0.0f);
+
+    float* withNull[] = { big.data(), nullptr };
+    engine.render (withNull, 2, kBlock);
+    engine.render (channels, 1, kBlock);
+    engine.render (nullptr, 2, kBlock);
+    engine.render (channels, 2, 0);
+    engine.render (channels, 2, -5);
+}
+
+TEST (SynthEngineLifecycle, RendersBeforePrepareWithItsDefaults)
+{
+    SynthEngine engine;
+    EXPECT_EQ (engine.sampleRate(), 44100.0);
+    EXPECT_EQ (engine.maximumBlockSize(), 512);
+    std::vector<float> left (2000, 1.0f), right (2000, 1.0f);
+    float* channels[] = { left.data(), right.data() };
+    engine.noteOn (1, 60, 1.0f);
+    engine.render (channels, 2, 2000);
+    EXPECT_EQ (left.back(), 0.0f);
+
+    engine.prepare (0.0, -1); // unusable values keep the previous ones
+    EXPECT_EQ (engine.sampleRate(), 44100.0);
+    EXPECT_EQ (engine.maximumBlockSize(), 512);
+}
+
+TEST_F (EngineFixture, PrepareKeepsSoundingVoices)
+{
+    engine.noteOn (1, 60, 1.0f);
+    render();
+    engine.prepare (96000.0, 64);
+    EXPECT_EQ (engine.voicePool().activeCount(), 1);
+}
+
+TEST_F (EngineFixture, RenderingAndMidiDoNotAllocate)
+{
+    render();
+    test::ScopedAllocationCounter allocations;
+    for (int round = 0; round < 3; ++round)
+    {
+        for (int note = 20; note < 80; ++note)
+            engine.noteOn (1 + note % 16, note, 0.5f);
+        engine.controller (1, 64, 1.0f);
+        for (int note = 20; note < 80; ++note)
+            engine.noteOff (1 + note % 16, note);
+        engine.controller (1, 64, 0.0f);
+        render (4);
+    }
+    EXPECT_EQ (allocations.count(), 0u);
+}
+
+struct TailCase
+{
+    float feedback, timeLeft, timeRight, mix, delayBypass, reverbBypass, reverbMix, reverbSize, release;
+    double expected;
+};
+
+class TailLength : public testing::TestWithParam<TailCase> {};
+
+TEST_P (TailLength, IsTheLongestOfReleaseDelayAndReverbUpToFifteenSeconds)
+{
+    const auto& c = GetParam();
+    SynthEngine engine;
+    engine.setParameters ({ { ParamID::delay_feedback, c.feedback }, { ParamID::delay_time_l, c.timeLeft },
+                            { ParamID::delay_time_r, c.timeRight }, { ParamID::delay_mix, c.mix },
+                            { ParamID::delay_bypass, c.delayBypass }, { ParamID::reverb_bypass, c.reverbBypass },
+                            { ParamID::reverb_mix, c.reverbMix }, { ParamID::reverb_size, c.reverbSize },
+                            { ParamID::amp_release, c.release } });
+    EXPECT_NEAR (engine.tailLengthSeconds(), c.expected, 1e-3);
+}
+
+INSTANTIATE_TEST_SUITE_P (Cases, TailLength, testing::Values (
+    TailCase { 0.5f, 0.3f, 0.4f, 0.3f, 0, 1, 0.2f, 0.5f, 0.5f, 3.986 },
+    TailCase { 0.5f, 0.3f, 0.4f, 0.3f, 0, 1, 0.2f, 0.5f, 6.0f, 6.0 },
+    TailCase { 0.5f, 0.3f, 0.4f, 0.0f, 0, 1, 0.2f, 0.5f, 0.5f, 0.5 },
+    TailCase { 0.5f, 0.3f, 0.4f, 0.3f, 1, 0, 0.2f, 1.0f, 0.5f, 6.0 },
+    TailCase { 0.0f, 0.3f, 0.4f, 0.3f, 0, 0, 0.0f, 1.0f, 0.5f, 0.5 },
+    TailCase { 0.95f, 2.0f, 2.0f, 1.0f, 0, 0, 1.0f, 1.0f, 10.0f, 15.0 }));
+
+TEST_F (EngineFixture, SnapshotHoldsTargetsRoutingsAndTheMpeFlag)
+{
+    engine.setParameter (ParamID::filt_cutoff, 1000.0f);
+    engine.modMatrix().addRouting (ModSourceID::lfo2, index (ParamID::filt_cutoff), -0.5f, ModScope::per_voice, true);
+    engine.setMpeEnabled (true);
+
+    const auto words = engine.snapshot();
+    ASSERT_EQ (words.size(), 146u + 5u);
+    EXPECT_EQ (words[0], 143u);
+    float cutoff;
+    std::memcpy (&cutoff, &words[1 + index (ParamID::filt_cutoff)], sizeof (cutoff));
+    EXPECT_EQ (cutoff, 1000.0f);
+    EXPECT_EQ (words[144], 1u);
+    EXPECT_EQ (words[145], static_cast<std::uint32_t> (ModSourceID::lfo2));
+    EXPECT_EQ (words[146], static_cast<std::uint32_t> (index (ParamID::filt_cutoff)));
+    float depth;
+    std::memcpy (&depth, &words[147], sizeof (depth));
+    EXPECT_EQ (depth, -0.5f);
+    EXPECT_EQ (words[148], 1u);
+    EXPECT_EQ (words[149], 1u);
+    EXPECT_EQ (words.back(), 1u);
+}
+
+TEST_F (EngineFixture, TracesFollowBlockValuesQuicklyUpAndSlowlyDown)
+{
+    engine.setParameter (ParamID::filt_cutoff, 1000.0f);
+    render();
+    EXPECT_EQ (engine.modulationRange (ParamID::filt_cutoff).high, 1000.0f);
+
+    engine.setParameter (ParamID::filt_cutoff, 500.0f);
+    render();
+    const auto range = engine.modulationRange (ParamID::filt_cutoff);
+    // Traces start at 0: the low trace rose to 50 after the first block.
+    EXPECT_FLOAT_EQ (range.low, 50.0f + (500.0f - 50.0f) * 0.05f);
+    EXPECT_FLOAT_EQ (range.high, 1000.0f + (500.0f - 1000.0f) * 0.05f);
+}

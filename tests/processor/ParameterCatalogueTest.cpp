@@ -1,0 +1,183 @@
+#include "processor/ParameterCatalogue.h"
+#include "processor/ParameterText.h"
+#include "processor/PluginProcessor.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+using namespace plumora;
+
+TEST (ParameterCatalogue, RowsAreUniqueAndLookUpsRoundTrip)
+{
+    std::set<std::string> ids;
+    for (int row = 0; row < kNumParameters; ++row)
+    {
+        const auto& spec = parameterCatalogue()[row];
+        EXPECT_TRUE (ids.insert (spec.id).second) << spec.id;
+        EXPECT_LE (spec.min, spec.defaultValue) << spec.id;
+        EXPECT_LE (spec.defaultValue, spec.max) << spec.id;
+        ASSERT_EQ (findParamID (spec.id), paramIDFromIndex (row)) << spec.id;
+    }
+
+    EXPECT_EQ (index (ParamID::osc1_wt_pos), 0);
+    EXPECT_EQ (index (ParamID::master_vol), 28);
+    EXPECT_EQ (index (ParamID::voice_mode), 138);
+    EXPECT_STREQ (parameterSpec (ParamID::fm_feedback).id, "fm_feedback");
+    EXPECT_STREQ (parameterSpec (ParamID::filt_cutoff).name, "Filter Cutoff");
+    EXPECT_EQ (parameterSpec (ParamID::filt_type).defaultValue, 2.0f);
+}
+
+TEST (ParameterCatalogue, UnknownIdsAndRowsYieldNothing)
+{
+    EXPECT_FALSE (findParamID ("").has_value());
+    EXPECT_FALSE (findParamID ("FILT_CUTOFF").has_value());
+    EXPECT_FALSE (findParamID ("filt_cutoff ").has_value());
+    EXPECT_FALSE (paramIDFromIndex (-1).has_value());
+    EXPECT_FALSE (paramIDFromIndex (kNumParameters).has_value());
+}
+
+TEST (ParameterCatalogue, ClampPullsEverythingIntoRange)
+{
+    const auto& cutoff = parameterSpec (ParamID::filt_cutoff);
+    EXPECT_EQ (cutoff.clamp (1.0e9f), 20000.0f);
+    EXPECT_EQ (cutoff.clamp (-5.0f), 20.0f);
+    EXPECT_EQ (cutoff.clamp (std::nanf ("")), 20.0f);
+    EXPECT_EQ (cutoff.clamp (440.0f), 440.0f);
+}
+
+struct TextCase
+{
+    ParamID id;
+    float value;
+    const char* expected;
+};
+
+class ParameterValueText : public testing::TestWithParam<TextCase> {};
+
+TEST_P (ParameterValueText, ReadsAsTheHostShowsIt)
+{
+    const auto& c = GetParam();
+    EXPECT_EQ (parameterValueText (parameterSpec (c.id), c.value).value_or ("<default>"), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P (AllKinds, ParameterValueText, testing::Values (
+    TextCase { ParamID::filt_cutoff, 5000.0f, "5000 Hz" },
+    TextCase { ParamID::amp_attack, 0.3f, "0.30 s" },
+    TextCase { ParamID::osc1_tune, 15.0f, "15.0 ct" },
+    TextCase { ParamID::osc1_tune, -100.0f, "-100 ct" },
+    TextCase { ParamID::osc1_tune, -9.999f, "-10.00 ct" },
+    TextCase { ParamID::filt_cutoff, 150.7f, "150 Hz" },
+    TextCase { ParamID::filt_env_amount, -0.5f, "-50%" },
+    TextCase { ParamID::master_vol, 0.8f, "80%" },
+    TextCase { ParamID::master_vol, 0.29f, "29%" },
+    TextCase { ParamID::osc1_octave, -3.0f, "-3" },
+    TextCase { ParamID::lfo1_shape, 5.0f, "S&H" },
+    TextCase { ParamID::lfo1_shape, 6.0f, "?" },
+    TextCase { ParamID::filt_type, 0.0f, "Off" },
+    TextCase { ParamID::filt_type, 8.0f, "Formant" },
+    TextCase { ParamID::arp_rate, 4.0f, "1/16T" },
+    TextCase { ParamID::arp_pattern, 6.0f, "Random Unique" },
+    TextCase { ParamID::delay_division, 1.0f, "1/4D" },
+    TextCase { ParamID::delay_division, -1.0f, "?" },
+    TextCase { ParamID::arp_enabled, 1.0f, "On" },
+    TextCase { ParamID::arp_enabled, 0.0f, "Off" },
+    TextCase { ParamID::filt_bypass, 1.0f, "Bypass" },
+    TextCase { ParamID::filt_bypass, 0.0f, "On" },
+    TextCase { ParamID::osc1_mode, 0.0f, "Wavetable" },
+    TextCase { ParamID::osc1_mode, 1.0f, "SuperSaw" },
+    TextCase { ParamID::osc1_mode, 2.0f, "Karplus-Strong" },
+    TextCase { ParamID::osc1_mode, 7.0f, "Wavetable" },
+    TextCase { ParamID::fm_mode, 1.0f, "Phase FM" },
+    TextCase { ParamID::chorus_mode, 1.0f, "Ensemble" },
+    TextCase { ParamID::chorus_mode, 0.0f, "Classic" },
+    TextCase { ParamID::osc1_ks_pick_dir, 1.0f, "Up" },
+    TextCase { ParamID::voice_mode, 1.0f, "Mono" },
+    TextCase { ParamID::voice_mode, 0.0f, "Poly" },
+    TextCase { ParamID::osc1_pan, 0.5f, "<default>" },
+    TextCase { ParamID::lfo1_mode, 1.0f, "<default>" },
+    TextCase { ParamID::noise_filter_mode, 2.0f, "<default>" }));
+
+
+namespace
+{
+// The group that directly holds parameter; its id is the row's group path.
+const juce::AudioProcessorParameterGroup* groupHolding (const juce::AudioProcessorParameterGroup& root,
+                                                       const juce::AudioProcessorParameter* parameter)
+{
+    for (const auto* group : root.getSubgroups (true))
+        if (group->getParameters (false).contains (const_cast<juce::AudioProcessorParameter*> (parameter)))
+            return group;
+    return nullptr;
+}
+} // namespace
+
+TEST (ParameterLayout, PublishesEveryRowWithItsRangeTextAndGroup)
+{
+    PlumoraAudioProcessor processor;
+    const auto& parameters = processor.getParameters();
+    ASSERT_EQ (parameters.size(), kNumParameters);
+
+    const auto& tree = processor.getParameterTree();
+    for (int row = 0; row < kNumParameters; ++row)
+    {
+        const auto& spec = parameterCatalogue()[row];
+        auto* parameter = processor.parameters().getParameter (spec.id);
+        ASSERT_NE (parameter, nullptr) << spec.id;
+        EXPECT_EQ (parameter->getName (100).toStdString(), spec.name);
+        const auto* group = groupHolding (tree, parameter);
+        ASSERT_NE (group, nullptr) << spec.id;
+        EXPECT_EQ (group->getID().toStdString(), spec.group) << spec.id;
+
+        auto* ranged = dynamic_cast<juce::RangedAudioParameter*> (parameter);
+        ASSERT_NE (ranged, nullptr);
+        const auto& range = ranged->getNormalisableRange();
+        EXPECT_EQ (range.start, spec.min);
+        EXPECT_EQ (range.end, spec.max);
+        EXPECT_EQ (range.skew, 1.0f);
+        EXPECT_EQ (range.interval, isStepped (spec.kind) ? 1.0f : 0.0f) << spec.id;
+        EXPECT_FLOAT_EQ (ranged->convertFrom0to1 (ranged->getDefaultValue()), spec.defaultValue) << spec.id;
+
+        if (const auto text = parameterValueText (spec, spec.defaultValue))
+            EXPECT_EQ (parameter->getCurrentValueAsText().toStdString(), *text) << spec.id;
+    }
+}
+
+TEST (ParameterLayout, TopGroupsComeInOrderOfFirstMentionWithRowOrderInside)
+{
+    PlumoraAudioProcessor processor;
+    juce::StringArray topNames;
+    for (const auto* node : processor.getParameterTree())
+        if (const auto* group = node->getGroup())
+            topNames.add (group->getName());
+
+    EXPECT_EQ (topNames.joinIntoString (","), "Osc,Envelope,Master,Filter,FX,Mod,Macros,Arp,Character");
+
+    const auto* osc = processor.getParameterTree().getSubgroups (false)[0];
+    juce::StringArray oscChildren;
+    for (const auto* node : *osc)
+        oscChildren.add (node->getGroup() != nullptr ? node->getGroup()->getID() : "param");
+    EXPECT_EQ (oscChildren.joinIntoString (","), "Osc/Osc 1,Osc/Osc 2,Osc/Sub,Osc/Noise,Osc/FM");
+
+    const auto* osc1 = osc->getSubgroups (false)[0];
+    juce::StringArray osc1Ids;
+    for (const auto* parameter : osc1->getParameters (false))
+        osc1Ids.add (dynamic_cast<const juce::AudioProcessorParameterWithID*> (parameter)->paramID);
+    EXPECT_EQ (osc1Ids[0], "osc1_wt_pos");
+    EXPECT_EQ (osc1Ids[10], "osc1_stereo_width");
+    EXPECT_EQ (osc1Ids[11], "osc1_mode");
+    EXPECT_EQ (osc1Ids.size(), 18);
+}
+
+TEST (ParameterLayout, SteppedParametersOnlyTakeWholeValues)
+{
+    PlumoraAudioProcessor processor;
+    auto* octave = processor.parameters().getParameter ("osc1_octave");
+    octave->setValueNotifyingHost (octave->convertTo0to1 (1.4f));
+    EXPECT_EQ (processor.parameters().getRawParameterValue ("osc1_octave")->load(), 1.0f);
+
+    auto* cutoff = processor.parameters().getParameter ("filt_cutoff");
+    cutoff->setValueNotifyingHost (cutoff->convertTo0to1 (1234.5f));
+    EXPECT_NEAR (processor.parameters().getRawParameterValue ("filt_cutoff")->load(), 1234.5f, 0.01f);
+}
