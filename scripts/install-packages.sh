@@ -9,6 +9,7 @@ packages=(
     libasound2-dev libfreetype-dev libfontconfig1-dev libgl-dev
     libx11-dev libxext-dev libxinerama-dev libxrandr-dev libxcursor-dev libxcomposite-dev
     libgtest-dev libgmock-dev libbenchmark-dev
+    libfftw3-dev
 )
 
 missing=()
