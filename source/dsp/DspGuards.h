@@ -1,0 +1,42 @@
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+namespace plumora
+{
+
+// Zeroes values far below audibility (-300 dB), so a state decaying in silence
+// reaches exact zero instead of crawling through the slow denormal range.
+inline float flushTiny (float x) noexcept { return std::abs (x) < 1.0e-15f ? 0.0f : x; }
+
+// Clamps a block-rate setting; NaN becomes the fallback.
+inline float clampSetting (float x, float lowest, float highest, float fallback) noexcept
+{
+    return std::isnan (x) ? fallback : std::clamp (x, lowest, highest);
+}
+
+// True when a block holds an infinity or a NaN (all exponent bits set); an
+// integer test, so the loop vectorises.
+inline bool containsNonFinite (const float* samples, int numSamples) noexcept
+{
+    std::uint32_t found = 0;
+    for (int i = 0; i < numSamples; ++i)
+    {
+        std::uint32_t bits;
+        std::memcpy (&bits, samples + i, sizeof bits);
+        found |= static_cast<std::uint32_t> ((bits & 0x7f800000u) == 0x7f800000u);
+    }
+    return found != 0;
+}
+
+// A usable sample rate, or the current one for nonsense (zero, negative,
+// NaN, below 1 kHz or above 10 MHz).
+inline double acceptSampleRate (double requested, double current) noexcept
+{
+    return requested >= 1000.0 && requested <= 1.0e7 ? requested : current;
+}
+
+} // namespace plumora
