@@ -47,10 +47,11 @@ inline void tableIndex (Float4 phase, int (&index)[4], Float4& fraction) noexcep
     const __m128 scaled = _mm_mul_ps (phase.v, _mm_set1_ps (static_cast<float> (Size)));
     const __m128i whole = _mm_cvttps_epi32 (scaled);
     fraction = { _mm_sub_ps (scaled, _mm_cvtepi32_ps (whole)) };
-    alignas (16) int lanes[4];
-    _mm_store_si128 (reinterpret_cast<__m128i*> (lanes), _mm_and_si128 (whole, _mm_set1_epi32 (Size - 1)));
-    for (int i = 0; i < 4; ++i)
-        index[i] = lanes[i];
+    const __m128i masked = _mm_and_si128 (whole, _mm_set1_epi32 (Size - 1));
+    index[0] = _mm_cvtsi128_si32 (masked);
+    index[1] = _mm_cvtsi128_si32 (_mm_shuffle_epi32 (masked, 0x55));
+    index[2] = _mm_cvtsi128_si32 (_mm_shuffle_epi32 (masked, 0xaa));
+    index[3] = _mm_cvtsi128_si32 (_mm_shuffle_epi32 (masked, 0xff));
 }
 
 // The four taps around each lane's index: rows[k] holds tap k (index - 1 + k) of every lane.

@@ -74,6 +74,15 @@ void KarplusStrongString::excite (std::uint32_t& randomState, float frequencyHz,
     for (int i = pick; i < delayInt; ++i)
         burst[static_cast<std::size_t> (i)] = burstCopy[static_cast<std::size_t> (i)] + reflection * burstCopy[static_cast<std::size_t> (i - pick)];
 
+    // A burst with an offset would ring as DC for as long as the string
+    // sounds (the loop keeps DC better than any harmonic): remove it.
+    float mean = 0.0f;
+    for (int i = 0; i < delayInt; ++i)
+        mean += burst[static_cast<std::size_t> (i)];
+    mean /= static_cast<float> (delayInt);
+    for (int i = 0; i < delayInt; ++i)
+        burst[static_cast<std::size_t> (i)] -= mean;
+
     float peak = 0.0f;
     for (int i = 0; i < delayInt; ++i)
         peak = std::max (peak, std::abs (burst[static_cast<std::size_t> (i)]));

@@ -92,11 +92,16 @@ struct TableShape
         Float4 fraction, taps[4];
         tableIndex<WavetableLevel::kTableSize> (phase, index, fraction);
         gatherTaps (frameA, index, taps);
-        const Float4 a = catmullRom (taps, fraction);
-        if (! crossfade)
-            return a;
-        gatherTaps (frameB, index, taps);
-        return a + (catmullRom (taps, fraction) - a) * weight;
+        if (crossfade)
+        {
+            // The interpolation is linear in the samples, so crossfading the
+            // taps first equals crossfading two interpolated reads.
+            Float4 other[4];
+            gatherTaps (frameB, index, other);
+            for (int k = 0; k < 4; ++k)
+                taps[k] = taps[k] + (other[k] - taps[k]) * weight;
+        }
+        return catmullRom (taps, fraction);
     }
 };
 

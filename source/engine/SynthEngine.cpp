@@ -1,6 +1,7 @@
 #include "SynthEngine.h"
 
 #include "RealtimeLog.h"
+#include "dsp/FactoryWavetables.h"
 
 #include <algorithm>
 #include <cmath>
@@ -43,6 +44,8 @@ std::uint32_t floatBits (float value) noexcept
 } // namespace
 
 SynthEngine::SynthEngine()
+    : wavetable1 (renderEpoch, makeFactoryWavetable ("factory:analog_stack")),
+      wavetable2 (renderEpoch, makeFactoryWavetable ("factory:saw"))
 {
     // Started here, off the audio thread, so the first note off never has to.
     RealtimeLog::instance().startDrainThread();
@@ -76,6 +79,25 @@ void SynthEngine::setHostTempo (double bpm) noexcept
 {
     if (bpm > 0.0 && std::isfinite (bpm))
         hostTempo.store (bpm, std::memory_order_relaxed);
+}
+
+void SynthEngine::setWavetable (int slot, SharedWavetable table)
+{
+    if (table == nullptr)
+        return;
+    if (slot == 0)
+        wavetable1.publish (std::move (table));
+    else if (slot == 1)
+        wavetable2.publish (std::move (table));
+}
+
+SharedWavetable SynthEngine::wavetable (int slot) const
+{
+    if (slot == 0)
+        return wavetable1.current();
+    if (slot == 1)
+        return wavetable2.current();
+    return nullptr;
 }
 
 SynthEngine::GlobalSources SynthEngine::globalSources() const noexcept
@@ -211,10 +233,15 @@ void SynthEngine::render (float* const* channels, int channelCount, int numSampl
     if (channels == nullptr || channelCount <= 0 || numSamples <= 0)
         return;
 
+    // Taken once per call: the message thread may publish new tables meanwhile.
+    renderEpoch.enter();
+    const Wavetable* table1 = wavetable1.acquire();
+    const Wavetable* table2 = wavetable2.acquire();
+
     for (int offset = 0; offset < numSamples;)
     {
         const int length = std::min (numSamples - offset, currentBlockSize);
-        renderBlock (length);
+        renderBlock (length, table1, table2);
 
         for (int c = 0; c < channelCount; ++c)
         {
@@ -228,9 +255,10 @@ void SynthEngine::render (float* const* channels, int channelCount, int numSampl
         }
         offset += length;
     }
+    renderEpoch.leave();
 }
 
-void SynthEngine::renderBlock (int numSamples) noexcept
+void SynthEngine::renderBlock (int numSamples, const Wavetable* /*table1*/, const Wavetable* /*table2*/) noexcept
 {
     std::fill_n (mixLeft.data(), numSamples, 0.0f);
     std::fill_n (mixRight.data(), numSamples, 0.0f);

@@ -4,7 +4,9 @@
 #include "ModMatrix.h"
 #include "OutputGain.h"
 #include "ParameterSlots.h"
+#include "RealtimeHandOver.h"
 #include "VoicePool.h"
+#include "dsp/Wavetable.h"
 
 #include <array>
 #include <atomic>
@@ -47,6 +49,10 @@ public:
     float parameterValue (ParamID id) const noexcept { return slots.target (id); }
     ParameterSlots::Range modulationRange (ParamID id) const noexcept { return slots.traceRange (id); }
     int activeVoiceCount() const noexcept { return activeVoices.load (std::memory_order_relaxed); }
+    // Slot 0 is oscillator 1's table, slot 1 oscillator 2's; an empty table
+    // or another slot changes nothing.
+    void setWavetable (int slot, SharedWavetable table);
+    SharedWavetable wavetable (int slot) const;
     void setMpeEnabled (bool enabled) noexcept { mpeEnabled.store (enabled, std::memory_order_relaxed); }
     bool isMpeEnabled() const noexcept { return mpeEnabled.load (std::memory_order_relaxed); }
     ModMatrix& modMatrix() noexcept { return matrix; }
@@ -66,13 +72,15 @@ private:
     void startVoice (int voiceIndex, int channel, int note, float velocity, float glideSourceHz) noexcept;
     void releaseNote (int channel, int note) noexcept;
     void countRepetition (int note) noexcept;
-    void renderBlock (int numSamples) noexcept;
+    void renderBlock (int numSamples, const Wavetable* table1, const Wavetable* table2) noexcept;
 
     double currentSampleRate = 44100.0;
     int currentBlockSize = 512;
     std::atomic<bool> mpeEnabled { false };
 
     ParameterSlots slots;
+    RenderEpoch renderEpoch;
+    RealtimeHandOver<Wavetable> wavetable1, wavetable2;
     ModMatrix matrix;
     VoicePool voices;
     VoiceParameters voiceParameters {};

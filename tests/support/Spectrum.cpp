@@ -65,6 +65,44 @@ double bandEnergy (const std::vector<double>& spectrum, double sampleRate, doubl
     return energy;
 }
 
+double periodicFrequency (const std::vector<float>& x, double sampleRate, double minHz, double maxHz)
+{
+    const auto shortest = static_cast<std::size_t> (sampleRate / maxHz);
+    const auto longest = static_cast<std::size_t> (sampleRate / minHz) + 1;
+    const std::size_t span = x.size() - longest - 1;
+
+    const auto correlation = [&] (std::size_t lag)
+    {
+        double sum = 0.0;
+        for (std::size_t i = 0; i < span; ++i)
+            sum += static_cast<double> (x[i]) * x[i + lag];
+        return sum;
+    };
+
+    std::vector<double> r (longest + 2, 0.0);
+    double best = 0.0;
+    for (std::size_t lag = shortest; lag <= longest + 1; ++lag)
+    {
+        r[lag] = correlation (lag);
+        best = std::max (best, r[lag]);
+    }
+    // The first lag close to the best one is the period (its multiples score alike).
+    for (std::size_t lag = shortest + 1; lag <= longest; ++lag)
+        if (r[lag] >= 0.9 * best && r[lag] >= r[lag - 1] && r[lag] >= r[lag + 1])
+        {
+            const double shift = 0.5 * (r[lag - 1] - r[lag + 1]) / (r[lag - 1] - 2.0 * r[lag] + r[lag + 1]);
+            return sampleRate / (static_cast<double> (lag) + shift);
+        }
+    return 0.0;
+}
+
+double bandDensity (const std::vector<double>& spectrum, double sampleRate, double low, double high)
+{
+    const double width = binWidth (spectrum, sampleRate);
+    const double bins = std::max (1.0, std::floor ((high - low) / width));
+    return bandEnergy (spectrum, sampleRate, low, high) / bins;
+}
+
 double amplitudeAt (const std::vector<double>& spectrum, double sampleRate, double frequency)
 {
     const auto centre = static_cast<long> (std::lround (frequency / binWidth (spectrum, sampleRate)));

@@ -13,6 +13,13 @@ std::vector<double> amplitudeSpectrum (const std::vector<float>& x, bool window 
 // Frequency of the strongest bin (parabolic interpolation between bins).
 double dominantFrequency (const std::vector<float>& x, double sampleRate);
 
+// Frequency of the strongest periodicity between minHz and maxHz, from the
+// autocorrelation (robust for signals whose harmonics outweigh the fundamental).
+double periodicFrequency (const std::vector<float>& x, double sampleRate, double minHz, double maxHz);
+
+// Mean squared amplitude per bin in [low, high): a level independent of bandwidth.
+double bandDensity (const std::vector<double>& spectrum, double sampleRate, double low, double high);
+
 // Sum of squared amplitudes of the bins whose frequency lies in [low, high).
 double bandEnergy (const std::vector<double>& spectrum, double sampleRate, double low, double high);
 
