@@ -1,5 +1,7 @@
 #include "AdsrEnvelope.h"
 
+#include "DspGuards.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -8,8 +10,8 @@ namespace plumora
 namespace
 {
 constexpr float kMinimumTime = 0.001f;
-constexpr float kFortyDecibels = 4.605f; // ln 100
-constexpr float kSettleThreshold = 0.0001f;
+constexpr double kFortyDecibels = 4.605170185988092; // ln 100
+constexpr double kSettleThreshold = 0.0001;
 
 // NaN and anything below the minimum become the minimum.
 float atLeastMinimumTime (float seconds) noexcept { return seconds >= kMinimumTime ? seconds : kMinimumTime; }
@@ -17,8 +19,7 @@ float atLeastMinimumTime (float seconds) noexcept { return seconds >= kMinimumTi
 
 void AdsrEnvelope::prepare (double newSampleRate) noexcept
 {
-    if (newSampleRate > 0.0)
-        sampleRate = newSampleRate;
+    sampleRate = acceptSampleRate (newSampleRate, sampleRate);
     updateCoefficients();
 }
 
@@ -33,8 +34,11 @@ void AdsrEnvelope::setParameters (float attackSeconds, float decaySeconds, float
 
 void AdsrEnvelope::updateCoefficients() noexcept
 {
-    const auto rate = static_cast<float> (sampleRate);
-    attackStep = 1.0f / (rate * attack);
+    const double rate = static_cast<float> (sampleRate);
+    attackStep = 1.0 / (rate * attack);
+    // A time like 0.001f is not exact in float, so 48 steps of 1/48 fall a
+    // hair short of 1; finishing within half a step keeps the count exact.
+    attackEndLevel = 1.0 - std::min (1.0e-6, 0.5 * attackStep);
     decayCoef = std::exp (-kFortyDecibels / (rate * decay));
     releaseCoef = std::exp (-kFortyDecibels / (rate * release));
 }
@@ -48,7 +52,7 @@ void AdsrEnvelope::noteOff() noexcept
 void AdsrEnvelope::reset() noexcept
 {
     stage = Idle;
-    value = 0.0f;
+    level = 0.0;
 }
 
 float AdsrEnvelope::tick() noexcept
@@ -56,32 +60,32 @@ float AdsrEnvelope::tick() noexcept
     switch (stage)
     {
         case Attack:
-            value += attackStep;
-            if (value >= 1.0f)
+            level += attackStep;
+            if (level >= attackEndLevel)
             {
-                value = 1.0f;
+                level = 1.0;
                 stage = Decay;
             }
             break;
 
         case Decay:
-            value = (value - sustain) * decayCoef + sustain;
-            if (std::abs (value - sustain) < kSettleThreshold)
+            level = (level - sustain) * decayCoef + sustain;
+            if (std::abs (level - sustain) < kSettleThreshold)
             {
-                value = sustain;
+                level = sustain;
                 stage = Sustain;
             }
             break;
 
         case Sustain:
-            value = sustain;
+            level = sustain;
             break;
 
         case Release:
-            value *= releaseCoef;
-            if (value < kSettleThreshold)
+            level *= releaseCoef;
+            if (level < kSettleThreshold)
             {
-                value = 0.0f;
+                level = 0.0;
                 stage = Idle;
             }
             break;
@@ -89,14 +93,14 @@ float AdsrEnvelope::tick() noexcept
         case Idle:
             return 0.0f;
     }
-    return value;
+    return static_cast<float> (level);
 }
 
 float AdsrEnvelope::advance (int numSamples) noexcept
 {
     for (int i = 0; i < numSamples; ++i)
         tick();
-    return stage == Idle ? 0.0f : value;
+    return stage == Idle ? 0.0f : static_cast<float> (level);
 }
 
 } // namespace plumora

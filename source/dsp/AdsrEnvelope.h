@@ -23,7 +23,7 @@ public:
     // Advances numSamples ticks and returns the last value.
     float advance (int numSamples) noexcept;
 
-    float getValue() const noexcept { return value; }
+    float getValue() const noexcept { return static_cast<float> (level); }
     Stage getStage() const noexcept { return stage; }
     bool isIdle() const noexcept { return stage == Idle; }
 
@@ -32,9 +32,11 @@ private:
 
     double sampleRate = 44100.0;
     Stage stage = Idle;
-    float value = 0.0f;
+    // The recursions run in double: in float, rounding drifts a 10 s stage by
+    // hundreds of samples.
+    double level = 0.0;
     float attack = 0.01f, decay = 0.3f, sustain = 0.7f, release = 0.5f;
-    float attackStep = 0.0f, decayCoef = 0.0f, releaseCoef = 0.0f;
+    double attackStep = 0.0, attackEndLevel = 1.0, decayCoef = 0.0, releaseCoef = 0.0;
 };
 
 } // namespace plumora

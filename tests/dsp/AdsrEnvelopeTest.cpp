@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
+#include <utility>
 
 using plumora::AdsrEnvelope;
 
@@ -128,4 +130,115 @@ TEST (AdsrEnvelope, NoteOffOnAnIdleEnvelopeKeepsItIdle)
     envelope.noteOff();
     EXPECT_TRUE (envelope.isIdle());
     EXPECT_EQ (envelope.tick(), 0.0f);
+}
+
+// Stage lengths at the common rates: the attack reaches 1, and the decay and
+// release cover 99 % of their distance, in the set time to within a sample.
+// Parameters: stage, sample rate, seconds.
+class AdsrStageTiming : public testing::TestWithParam<std::tuple<AdsrEnvelope::Stage, double, float>>
+{
+};
+
+TEST_P (AdsrStageTiming, TakesItsSetTime)
+{
+    const auto [stage, sampleRate, seconds] = GetParam();
+    const double expected = sampleRate * seconds;
+    int ticks = 0;
+
+    if (stage == AdsrEnvelope::Attack)
+    {
+        auto envelope = preparedEnvelope (sampleRate, seconds, 0.3f, 0.5f, 0.5f);
+        envelope.noteOn();
+        ticks = ticksUntil (envelope, AdsrEnvelope::Decay);
+        EXPECT_EQ (envelope.getValue(), 1.0f);
+    }
+    else if (stage == AdsrEnvelope::Decay)
+    {
+        auto envelope = preparedEnvelope (sampleRate, 0.001f, seconds, 0.0f, 0.5f);
+        envelope.noteOn();
+        ticksUntil (envelope, AdsrEnvelope::Decay);
+        while (envelope.getValue() > 0.01f)
+        {
+            envelope.tick();
+            ++ticks;
+        }
+    }
+    else
+    {
+        auto envelope = preparedEnvelope (sampleRate, 0.001f, 0.001f, 1.0f, seconds);
+        envelope.noteOn();
+        ticksUntil (envelope, AdsrEnvelope::Sustain);
+        envelope.noteOff();
+        while (envelope.getValue() > 0.01f)
+        {
+            envelope.tick();
+            ++ticks;
+        }
+        // Idle at -80 dB: about twice the release time.
+        EXPECT_NEAR (ticks + ticksUntil (envelope, AdsrEnvelope::Idle), 2.0 * expected, 2.0);
+    }
+
+    EXPECT_NEAR (ticks, expected, 1.0);
+}
+
+INSTANTIATE_TEST_SUITE_P (Stages, AdsrStageTiming,
+                          testing::Combine (testing::Values (AdsrEnvelope::Attack, AdsrEnvelope::Decay, AdsrEnvelope::Release),
+                                            testing::Values (44100.0, 48000.0),
+                                            testing::Values (0.001f, 0.05f, 0.3f, 2.0f, 10.0f)));
+
+TEST (AdsrEnvelope, RetriggerDuringDecayOrSustainRisesFromTheCurrentLevel)
+{
+    auto envelope = preparedEnvelope (48000.0, 0.01f, 0.05f, 0.3f, 0.5f);
+    envelope.noteOn();
+    ticksUntil (envelope, AdsrEnvelope::Decay);
+    envelope.advance (480);
+    const float inDecay = envelope.getValue();
+    ASSERT_GT (inDecay, 0.3f);
+    ASSERT_LT (inDecay, 1.0f);
+
+    envelope.noteOn();
+    EXPECT_NEAR (envelope.tick(), inDecay + 1.0f / 480.0f, 1e-6f);
+    // The rest of the rise takes the remaining distance at the attack's slope.
+    EXPECT_NEAR (1 + ticksUntil (envelope, AdsrEnvelope::Decay), (1.0f - inDecay) * 480.0f, 1.0);
+
+    ticksUntil (envelope, AdsrEnvelope::Sustain);
+    envelope.noteOn();
+    EXPECT_NEAR (envelope.tick(), 0.3f + 1.0f / 480.0f, 1e-6f);
+}
+
+TEST (AdsrEnvelope, NewTimesTakeEffectOnTheNextSample)
+{
+    auto envelope = preparedEnvelope (48000.0, 1.0f, 0.3f, 0.7f, 0.5f);
+    envelope.noteOn();
+    envelope.advance (24000);
+    EXPECT_NEAR (envelope.getValue(), 0.5f, 1e-5f);
+
+    // The second half at the new, ten times steeper slope.
+    envelope.setParameters (0.1f, 0.3f, 0.7f, 0.5f);
+    EXPECT_NEAR (envelope.tick(), 0.5f + 1.0f / 4800.0f, 1e-6f);
+    EXPECT_NEAR (1 + ticksUntil (envelope, AdsrEnvelope::Decay), 2400, 1);
+}
+
+TEST (AdsrEnvelope, SustainOutsideTheRangeIsClamped)
+{
+    for (const auto& [requested, expected] : { std::pair { 1.5f, 1.0f }, std::pair { -0.5f, 0.0f },
+                                               std::pair { std::nanf (""), 0.0f } })
+    {
+        auto envelope = preparedEnvelope (44100.0, 0.001f, 0.001f, requested, 0.5f);
+        envelope.noteOn();
+        ticksUntil (envelope, AdsrEnvelope::Sustain, 100000);
+        EXPECT_EQ (envelope.getStage(), AdsrEnvelope::Sustain) << requested;
+        EXPECT_EQ (envelope.getValue(), expected) << requested;
+    }
+}
+
+TEST (AdsrEnvelope, NonsenseSampleRatesKeepThePreviousOne)
+{
+    for (const double rate : { 0.0, -48000.0, std::nan (""), 1.0e300 })
+    {
+        auto envelope = preparedEnvelope (48000.0, 0.01f, 0.3f, 0.7f, 0.5f);
+        envelope.prepare (rate);
+        envelope.noteOn();
+        EXPECT_EQ (ticksUntil (envelope, AdsrEnvelope::Decay), 480) << rate;
+    }
 }
