@@ -111,9 +111,24 @@ struct UnisonOscillator::Kernel
 {
     // Sample-major: every sample reads all copies (four at a time), so the
     // feedback offset can depend on the previous sample's output.
+    // The group count is a template argument so the per-sample loop over
+    // groups unrolls and the phases stay in registers.
     template <class Shape, class Offset>
     static void run (UnisonOscillator& osc, Shape shape, Offset offset, float* left, float* right, int numSamples,
                      int groups, float norm, bool highPass) noexcept
+    {
+        switch (groups)
+        {
+            case 1:  runGroups<1> (osc, shape, offset, left, right, numSamples, norm, highPass); break;
+            case 2:  runGroups<2> (osc, shape, offset, left, right, numSamples, norm, highPass); break;
+            case 3:  runGroups<3> (osc, shape, offset, left, right, numSamples, norm, highPass); break;
+            default: runGroups<4> (osc, shape, offset, left, right, numSamples, norm, highPass); break;
+        }
+    }
+
+    template <int groups, class Shape, class Offset>
+    static void runGroups (UnisonOscillator& osc, Shape shape, Offset offset, float* left, float* right, int numSamples,
+                           float norm, bool highPass) noexcept
     {
         const float hpCoefficient = kSuperSawHighPassOmega / (static_cast<float> (osc.sampleRate) + kSuperSawHighPassOmega);
         Float4 phases[kGroups], increments[kGroups], gainsL[kGroups], gainsR[kGroups];

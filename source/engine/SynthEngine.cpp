@@ -45,7 +45,8 @@ std::uint32_t floatBits (float value) noexcept
 
 SynthEngine::SynthEngine()
     : wavetable1 (renderEpoch, makeFactoryWavetable ("factory:analog_stack")),
-      wavetable2 (renderEpoch, makeFactoryWavetable ("factory:saw"))
+      wavetable2 (renderEpoch, makeFactoryWavetable ("factory:saw")),
+      matrix (renderEpoch)
 {
     // Started here, off the audio thread, so the first note off never has to.
     RealtimeLog::instance().startDrainThread();
@@ -59,8 +60,12 @@ void SynthEngine::prepare (double sampleRate, int maximumBlockSize)
     if (maximumBlockSize > 0)
         currentBlockSize = maximumBlockSize;
 
+    matrix.prepare (currentSampleRate);
     for (int i = 0; i < VoicePool::kSize; ++i)
+    {
         voices[i].prepare (currentSampleRate, currentBlockSize);
+        voices[i].setRepetitionCounts (&repetitionCounts);
+    }
     repetitionCounts.fill (0);
 
     outputGain.prepare (currentSampleRate);
@@ -258,27 +263,41 @@ void SynthEngine::render (float* const* channels, int channelCount, int numSampl
     renderEpoch.leave();
 }
 
-void SynthEngine::renderBlock (int numSamples, const Wavetable* /*table1*/, const Wavetable* /*table2*/) noexcept
+void SynthEngine::renderBlock (int numSamples, const Wavetable* table1, const Wavetable* table2) noexcept
 {
     std::fill_n (mixLeft.data(), numSamples, 0.0f);
     std::fill_n (mixRight.data(), numSamples, 0.0f);
 
-    slots.beginBlock();
+    const float complexity = ModMatrix::computeChordComplexity (voices.pitchClassMask());
+    chordComplexity.store (complexity, std::memory_order_relaxed);
 
-    for (int i = 0; i < VoicePool::kSize; ++i)
-    {
-        auto& voice = voices[i];
-        if (voice.isIdle())
-            continue;
-        slots.copyBlockValues (voiceParameters);
-        voice.render (mixLeft.data(), mixRight.data(), numSamples, voiceParameters);
-    }
+    slots.beginBlock();
+    matrix.processGlobal (slots, { complexity, modWheel.load (std::memory_order_relaxed), pressure.load (std::memory_order_relaxed),
+                                   bend.load (std::memory_order_relaxed) }, numSamples);
+
+    renderVoices (numSamples, table1, table2);
 
     const int sounding = voices.activeCount();
     activeVoices.store (sounding, std::memory_order_relaxed);
     outputGain.process (mixLeft.data(), mixRight.data(), numSamples, sounding, slots.blockValue (ParamID::master_vol));
 
     slots.updateTraces();
+}
+
+void SynthEngine::renderVoices (int numSamples, const Wavetable* table1, const Wavetable* table2) noexcept
+{
+    for (int i = 0; i < VoicePool::kSize; ++i)
+    {
+        auto& voice = voices[i];
+        if (voice.isIdle())
+            continue;
+
+        // Each voice works on its own copy, so per-voice modulation stays private.
+        slots.copyBlockValues (voiceParameters);
+        voice.updateLfos (numSamples, voiceParameters);
+        matrix.applyVoice (voiceParameters, slots, voice.modSources());
+        voice.render (mixLeft.data(), mixRight.data(), numSamples, voiceParameters, table1, table2);
+    }
 }
 
 double SynthEngine::tailLengthSeconds() const noexcept

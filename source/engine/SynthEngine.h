@@ -73,6 +73,7 @@ private:
     void releaseNote (int channel, int note) noexcept;
     void countRepetition (int note) noexcept;
     void renderBlock (int numSamples, const Wavetable* table1, const Wavetable* table2) noexcept;
+    void renderVoices (int numSamples, const Wavetable* table1, const Wavetable* table2) noexcept;
 
     double currentSampleRate = 44100.0;
     int currentBlockSize = 512;

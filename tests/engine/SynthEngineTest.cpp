@@ -1,8 +1,10 @@
 #include "engine/SynthEngine.h"
 #include "support/AllocationCounter.h"
+#include "support/Spectrum.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -258,20 +260,28 @@ TEST_F (EngineFixture, ReleasedVoicesReturnToThePoolWhenTheirEnvelopeEnds)
 
 TEST_F (EngineFixture, RenderIsGuardedAgainstOversizedAndOddCalls)
 {
-    std::vector<float> big (kBlock * 3 + 7, 1.0f), other (kBlock * 3 + 7, 1.0f), third (kBlock * 3 + 7, 1.0f);
-    float* channels[] = { big.data(), other.data(), third.data() };
+    // Three times the prepared size, into buffers with a sentinel past the end.
+    const int length = kBlock * 3 + 7;
+    std::vector<float> first (length + 1, 7.0f), second (length + 1, 7.0f), third (length + 1, 7.0f);
+    float* channels[] = { first.data(), second.data(), third.data() };
     engine.noteOn (1, 60, 1.0f);
-    engine.render (channels, 3, static_cast<int> (big.size()));
-    for (const auto* channel : channels)
-        for (std::size_t i = 0; i < big.size(); ++i)
-            ASSERT_EQ (channel[i], 0.0f);
+    engine.render (channels, 3, length);
 
-    float* withNull[] = { big.data(), nullptr };
+    EXPECT_GT (test::rms (first.data(), length), 0.001);
+    for (int i = 0; i < length; ++i)
+        ASSERT_TRUE (std::isfinite (first[static_cast<std::size_t> (i)]) && std::isfinite (second[static_cast<std::size_t> (i)]));
+    for (int i = 0; i < length; ++i)
+        ASSERT_EQ (third[static_cast<std::size_t> (i)], 0.0f) << "channels past the stereo pair are cleared";
+    for (const auto* channel : { &first, &second, &third })
+        EXPECT_EQ (channel->back(), 7.0f) << "nothing written past numSamples";
+
+    float* withNull[] = { first.data(), nullptr };
     engine.render (withNull, 2, kBlock);
     engine.render (channels, 1, kBlock);
     engine.render (nullptr, 2, kBlock);
     engine.render (channels, 2, 0);
     engine.render (channels, 2, -5);
+    EXPECT_EQ (first.back(), 7.0f);
 }
 
 TEST (SynthEngineLifecycle, RendersBeforePrepareWithItsDefaults)
@@ -283,7 +293,8 @@ TEST (SynthEngineLifecycle, RendersBeforePrepareWithItsDefaults)
     float* channels[] = { left.data(), right.data() };
     engine.noteOn (1, 60, 1.0f);
     engine.render (channels, 2, 2000);
-    EXPECT_EQ (left.back(), 0.0f);
+    EXPECT_GT (test::rms (left), 0.001);
+    EXPECT_TRUE (std::all_of (left.begin(), left.end(), [] (float x) { return std::isfinite (x); }));
 
     engine.prepare (0.0, -1); // unusable values keep the previous ones
     EXPECT_EQ (engine.sampleRate(), 44100.0);

@@ -1,5 +1,6 @@
 #include "processor/PluginProcessor.h"
 #include "support/AllocationCounter.h"
+#include "support/Spectrum.h"
 
 #include <gtest/gtest.h>
 
@@ -214,22 +215,37 @@ TEST_F (ProcessorFixture, OnScreenKeyboardNotesArePlayed)
     EXPECT_FLOAT_EQ (voice (0).velocity(), std::round (0.8f * 127.0f) / 127.0f);
 }
 
-TEST_F (ProcessorFixture, OutputIsSilentAndFiniteWhileVoicesHaveNoSoundChainYet)
+TEST_F (ProcessorFixture, ANoteSoundsAtItsPitchAndStopsAfterItsRelease)
 {
-    process ({ juce::MidiMessage::noteOn (1, 60, 1.0f) });
-    for (int channel = 0; channel < 2; ++channel)
-        EXPECT_EQ (buffer.getMagnitude (channel, 0, kBlock), 0.0f);
+    setParameter ("osc1_unison", 1.0f);
+    setParameter ("osc1_drift_amt", 0.0f);
+    process ({ juce::MidiMessage::noteOn (1, 69, 1.0f) });
+    std::vector<float> left;
+    for (int block = 0; block < 128; ++block)
+    {
+        process();
+        left.insert (left.end(), buffer.getReadPointer (0), buffer.getReadPointer (0) + kBlock);
+    }
+    EXPECT_NEAR (test::dominantFrequency (left, kRate), 440.0, 1.0);
+    EXPECT_GT (test::rms (left), 0.01);
+
+    process ({ juce::MidiMessage::noteOff (1, 69) });
+    for (int block = 0; block < 400; ++block) // release 0.5 s ends within about a second
+        process();
+    EXPECT_EQ (buffer.getMagnitude (0, 0, kBlock), 0.0f);
+    EXPECT_EQ (processor.engine().activeVoiceCount(), 0);
 }
 
 TEST_F (ProcessorFixture, BlocksLongerThanPreparedAreRenderedSafely)
 {
     juce::AudioBuffer<float> longBuffer (2, kBlock * 5 + 3);
-    longBuffer.applyGain (0.0f);
-    longBuffer.setSample (0, kBlock * 5 + 2, 123.0f);
+    longBuffer.clear();
     juce::MidiBuffer midi;
     midi.addEvent (juce::MidiMessage::noteOn (1, 60, 1.0f), 0);
     processor.processBlock (longBuffer, midi);
-    EXPECT_EQ (longBuffer.getSample (0, kBlock * 5 + 2), 0.0f);
+    EXPECT_GT (longBuffer.getMagnitude (0, kBlock * 5, 3), 0.0f) << "the last piece is rendered too";
+    for (int i = 0; i < longBuffer.getNumSamples(); ++i)
+        ASSERT_TRUE (std::isfinite (longBuffer.getSample (0, i)));
     EXPECT_EQ (processor.engine().activeVoiceCount(), 1);
 }
 
