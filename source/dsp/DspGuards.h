@@ -8,9 +8,12 @@
 namespace plumora
 {
 
-// Zeroes values far below audibility (-300 dB), so a state decaying in silence
-// reaches exact zero instead of crawling through the slow denormal range.
-inline float flushTiny (float x) noexcept { return std::abs (x) < 1.0e-15f ? 0.0f : x; }
+// Far below audibility (-300 dB). Filter states under it are set to exact
+// zero, so a state decaying in silence never crawls through the slow
+// denormal range.
+constexpr float kTinyState = 1.0e-15f;
+
+inline float flushTiny (float x) noexcept { return std::abs (x) < kTinyState ? 0.0f : x; }
 
 // Clamps a block-rate setting; NaN becomes the fallback.
 inline float clampSetting (float x, float lowest, float highest, float fallback) noexcept

@@ -18,7 +18,7 @@ constexpr float kMinimumDrive = 0.0001f;
 struct BandCurve
 {
     bool active = false;
-    float gain = 1.0f, smallSignalBoost = 1.0f, normalise = 1.0f, mix = 1.0f;
+    float gain = 1.0f, smallSignalBoost = 1.0f, inverseBoost = 1.0f, normalise = 1.0f, mix = 1.0f;
 };
 
 BandCurve makeCurve (float drive, float mix) noexcept
@@ -28,6 +28,7 @@ BandCurve makeCurve (float drive, float mix) noexcept
     curve.active = w >= kMinimumDrive;
     curve.gain = 15.0f * w + 1.0f;
     curve.smallSignalBoost = 3.0f * w + 1.0f;
+    curve.inverseBoost = 1.0f / curve.smallSignalBoost;
     curve.normalise = 1.0f / std::tanh (curve.gain);
     curve.mix = clampSetting (mix, 0.0f, 1.0f, 1.0f);
     return curve;
@@ -38,12 +39,12 @@ inline float saturate (float band, const BandCurve& curve) noexcept
     if (! curve.active)
         return band;
 
-    float z = band;
-    const float size = std::abs (z);
-    if (size > 1.0e-8f && size < 0.1f)
-        z *= curve.smallSignalBoost;
-    if (std::abs (z) > 0.5f)
-        z = std::copysign ((std::abs (z) - 0.5f) / curve.smallSignalBoost + 0.5f, z);
+    // Written as selects: with real signals these tests flip unpredictably.
+    const float size = std::abs (band);
+    const bool small = size > 1.0e-8f && size < 0.1f;
+    const float lifted = small ? size * curve.smallSignalBoost : size;
+    const float kneed = lifted > 0.5f ? (lifted - 0.5f) * curve.inverseBoost + 0.5f : lifted;
+    const float z = std::copysign (kneed, band);
 
     const float shaped = std::tanh (curve.gain * z) * curve.normalise;
     return shaped * curve.mix + (1.0f - curve.mix) * band;
@@ -105,16 +106,16 @@ void MultibandSaturator::updateCrossover (Crossover& crossover) const noexcept
     const double c = std::cos (w0);
     const double alpha = std::sin (w0) / std::sqrt (2.0);
     const double a0 = 1.0 + alpha;
-    const auto a1 = static_cast<float> (-2.0 * c / a0);
-    const auto a2 = static_cast<float> ((1.0 - alpha) / a0);
+    const double a1 = -2.0 * c / a0;
+    const double a2 = (1.0 - alpha) / a0;
 
-    const auto lowPassOuter = static_cast<float> ((1.0 - c) / 2.0 / a0);
-    crossover.lowPass = { lowPassOuter, static_cast<float> ((1.0 - c) / a0), lowPassOuter, a1, a2 };
+    const double lowPassOuter = (1.0 - c) / 2.0 / a0;
+    crossover.lowPass = { lowPassOuter, (1.0 - c) / a0, lowPassOuter, a1, a2 };
 
-    const auto highPassOuter = static_cast<float> ((1.0 + c) / 2.0 / a0);
-    crossover.highPass = { highPassOuter, static_cast<float> (-(1.0 + c) / a0), highPassOuter, a1, a2 };
+    const double highPassOuter = (1.0 + c) / 2.0 / a0;
+    crossover.highPass = { highPassOuter, -(1.0 + c) / a0, highPassOuter, a1, a2 };
 
-    crossover.allPass = { a2, a1, 1.0f, a1, a2 };
+    crossover.allPass = { a2, a1, 1.0, a1, a2 };
 }
 
 void MultibandSaturator::process (float* left, float* right, int numSamples) noexcept

@@ -26,9 +26,6 @@ constexpr float kSelfOscillationOffset = 0.00001f;
 // it near (input level / 0.05)^(1/3) and leaves quiet signals alone.
 constexpr float kLevelDamping = 0.05f;
 
-// Far below audibility; see flushTiny.
-constexpr float kTinyState = 1.0e-15f;
-
 constexpr float kCombFeedbackScale = 0.95f;
 constexpr float kDriveDecibels = 24.0f;
 constexpr float kDriveThreshold = 0.001f;

@@ -24,8 +24,7 @@ double amplitudeOf (float gainDb) noexcept
 
 BiquadCoefficients normalised (double b0, double b1, double b2, double a0, double a1, double a2) noexcept
 {
-    return { static_cast<float> (b0 / a0), static_cast<float> (b1 / a0), static_cast<float> (b2 / a0),
-             static_cast<float> (a1 / a0), static_cast<float> (a2 / a0) };
+    return { b0 / a0, b1 / a0, b2 / a0, a1 / a0, a2 / a0 };
 }
 
 // The shelves' slope term is 0.5 sin(w0) sqrt(A + 1/A), a touch gentler than

@@ -169,7 +169,9 @@ TEST (Lfo, SampleAndHoldHoldsUntilTheCycleEnds)
     for (size_t i = 0; i < changes.size(); ++i)
     {
         if (i > 0)
+        {
             EXPECT_NEAR (static_cast<double> (changes[i] - changes[i - 1]), 50.0, 1.0);
+        }
         const float held = values[changes[i]];
         EXPECT_GE (held, -1.0f);
         EXPECT_LE (held, 1.0f);

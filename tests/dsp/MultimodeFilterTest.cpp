@@ -61,6 +61,7 @@ struct ResponseCase
 {
     FilterMode mode;
     double sampleRate;
+    float cutoff;
     double gainAtCutoffDb;
     double minus3dBRatio; // of the cutoff
 };
@@ -72,23 +73,23 @@ class SvfResponse : public testing::TestWithParam<ResponseCase>
 TEST_P (SvfResponse, CutoffAndHalfPowerPointsFollowTheSvfShape)
 {
     const auto& c = GetParam();
-    const float cutoff = 1000.0f;
-    const auto filter = makeFilter (c.sampleRate, c.mode, cutoff);
+    const auto filter = makeFilter (c.sampleRate, c.mode, c.cutoff);
 
-    EXPECT_NEAR (gainDb (filter, cutoff, c.sampleRate), c.gainAtCutoffDb, 0.1);
-    EXPECT_NEAR (gainDb (filter, cutoff * c.minus3dBRatio, c.sampleRate), -3.01, 0.1);
+    EXPECT_NEAR (gainDb (filter, c.cutoff, c.sampleRate), c.gainAtCutoffDb, 0.1);
+    EXPECT_NEAR (gainDb (filter, c.cutoff * c.minus3dBRatio, c.sampleRate), -3.01, 0.1);
 }
 
 INSTANTIATE_TEST_SUITE_P (
     Modes, SvfResponse,
-    testing::Values (ResponseCase { FilterMode::LowPass12, 44100.0, -6.02, 0.6436 },
-                     ResponseCase { FilterMode::LowPass12, 48000.0, -6.02, 0.6436 },
-                     ResponseCase { FilterMode::LowPass24, 44100.0, -12.04, 0.4350 },
-                     ResponseCase { FilterMode::LowPass24, 96000.0, -12.04, 0.4350 },
-                     ResponseCase { FilterMode::HighPass12, 44100.0, -6.02, 1.0 / 0.6436 },
-                     ResponseCase { FilterMode::HighPass12, 48000.0, -6.02, 1.0 / 0.6436 },
-                     ResponseCase { FilterMode::HighPass24, 48000.0, -12.04, 1.0 / 0.4350 },
-                     ResponseCase { FilterMode::HighPass24, 192000.0, -12.04, 1.0 / 0.4350 }));
+    testing::Values (ResponseCase { FilterMode::LowPass12, 44100.0, 1000.0f, -6.02, 0.6436 },
+                     ResponseCase { FilterMode::LowPass12, 48000.0, 1000.0f, -6.02, 0.6436 },
+                     ResponseCase { FilterMode::LowPass12, 192000.0, 20.0f, -6.02, 0.6436 },
+                     ResponseCase { FilterMode::LowPass24, 44100.0, 1000.0f, -12.04, 0.4350 },
+                     ResponseCase { FilterMode::LowPass24, 96000.0, 1000.0f, -12.04, 0.4350 },
+                     ResponseCase { FilterMode::HighPass12, 44100.0, 1000.0f, -6.02, 1.0 / 0.6436 },
+                     ResponseCase { FilterMode::HighPass12, 48000.0, 1000.0f, -6.02, 1.0 / 0.6436 },
+                     ResponseCase { FilterMode::HighPass24, 48000.0, 1000.0f, -12.04, 1.0 / 0.4350 },
+                     ResponseCase { FilterMode::HighPass24, 192000.0, 20.0f, -12.04, 1.0 / 0.4350 }));
 
 TEST (MultimodeFilter, SlopesAreTwelveAndTwentyFourDecibelsPerOctave)
 {
