@@ -1,5 +1,7 @@
 #include "Saturators.h"
 
+#include "FastMath.h"
+
 #include <cmath>
 #include <initializer_list>
 
@@ -18,12 +20,12 @@ void WarmthSaturator::process (float* left, float* right, int numSamples, float 
         return;
 
     const float drive = 3.0f * warmth + 1.0f;
-    const float normaliser = 1.0f / std::tanh (drive);
+    const float normaliser = 1.0f / fastTanh (drive);
     for (float* channel : { left, right })
         for (int s = 0; s < numSamples; ++s)
         {
             const float x = channel[s];
-            channel[s] = x + warmth * (std::tanh (drive * x) * normaliser - x);
+            channel[s] = x + warmth * (fastTanh (drive * x) * normaliser - x);
         }
 }
 
@@ -41,7 +43,7 @@ void BloomSaturator::reset() noexcept
 
 float BloomSaturator::processSample (Channel& channel, float x, float amount, float evenDrive, float makeUp) noexcept
 {
-    const float t = std::tanh (x);
+    const float t = fastTanh (x);
     const float u = evenDrive * t * t + t;
     const float y = u - channel.lastIn + dcCoefficient * channel.lastOut;
     channel.lastIn = u;

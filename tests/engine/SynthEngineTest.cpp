@@ -390,3 +390,23 @@ TEST_F (EngineFixture, TracesFollowBlockValuesQuicklyUpAndSlowlyDown)
     EXPECT_FLOAT_EQ (range.low, 50.0f + (500.0f - 50.0f) * 0.05f);
     EXPECT_FLOAT_EQ (range.high, 1000.0f + (500.0f - 1000.0f) * 0.05f);
 }
+
+TEST_F (EngineFixture, TracesShowTheSwingOfGlobalModulation)
+{
+    engine.setParameter (ParamID::lfo1_rate, 5.0f);
+    engine.setParameter (ParamID::lfo1_depth, 1.0f);
+    engine.setParameter (ParamID::filt_cutoff, 2000.0f);
+    engine.modMatrix().addRouting (ModSourceID::lfo1, index (ParamID::filt_cutoff), 0.5f, ModScope::global, false);
+    float lowest = 1e9f, highest = 0.0f;
+    for (int block = 0; block < 100; ++block) // one second: five LFO cycles
+    {
+        render();
+        const auto range = engine.modulationRange (ParamID::filt_cutoff);
+        EXPECT_LE (range.low, range.high);
+        lowest = std::min (lowest, range.low);
+        highest = std::max (highest, range.high);
+    }
+    EXPECT_LT (lowest, 1100.0f);
+    EXPECT_GT (highest, 2900.0f);
+    EXPECT_EQ (engine.parameterValue (ParamID::filt_cutoff), 2000.0f);
+}

@@ -22,4 +22,25 @@ private:
     std::size_t startCount;
 };
 
+// Counts pthread mutex locks taken by the current thread while a scope is
+// open (std::mutex and JUCE's CriticalSection both land there). The test
+// binary interposes pthread_mutex_lock to feed it.
+class ScopedLockCounter
+{
+public:
+    ScopedLockCounter();
+    ~ScopedLockCounter();
+
+    // False in sanitizer builds, which intercept the lock themselves.
+    static bool isAvailable();
+
+    std::size_t count() const;
+
+    ScopedLockCounter (const ScopedLockCounter&) = delete;
+    ScopedLockCounter& operator= (const ScopedLockCounter&) = delete;
+
+private:
+    std::size_t startCount;
+};
+
 } // namespace plumora::test

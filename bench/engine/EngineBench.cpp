@@ -1,0 +1,68 @@
+#include "engine/SynthEngine.h"
+
+#include <benchmark/benchmark.h>
+
+#include <vector>
+
+namespace
+{
+constexpr double kRate = 48000.0;
+constexpr int kBlock = 512;
+constexpr double kSeconds = 10.0;
+
+using Setup = void (*) (plumora::SynthEngine&);
+
+// Renders ten seconds and reports CPU time as a share of the audio's duration
+// ("percent_of_one_core"); voices are started before timing.
+void renderTenSeconds (benchmark::State& state, Setup setup, int voices)
+{
+    plumora::SynthEngine engine;
+    engine.prepare (kRate, kBlock);
+    engine.setParameter (plumora::ParamID::amp_sustain, 1.0f);
+    setup (engine);
+    for (int i = 0; i < voices; ++i)
+        engine.noteOn (1, 36 + (i * 5) % 48, 0.8f);
+
+    std::vector<float> left (kBlock), right (kBlock);
+    float* channels[] = { left.data(), right.data() };
+    const int blocks = static_cast<int> (kSeconds * kRate / kBlock);
+    for (auto _ : state)
+        for (int b = 0; b < blocks; ++b)
+        {
+            engine.render (channels, 2, kBlock);
+            benchmark::DoNotOptimize (left.data());
+        }
+
+    state.counters["percent_of_one_core"] = benchmark::Counter (
+        100.0 * static_cast<double> (state.iterations()) / kSeconds, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["voices"] = engine.activeVoiceCount();
+}
+
+void defaultSound (plumora::SynthEngine&) {}
+
+void eightWideVoices (plumora::SynthEngine& engine)
+{
+    engine.setParameter (plumora::ParamID::osc1_unison, 6.0f);
+    engine.setParameter (plumora::ParamID::osc2_unison, 6.0f);
+    engine.setParameter (plumora::ParamID::osc2_level, 0.6f);
+    engine.setParameter (plumora::ParamID::filt_type, 2.0f);
+}
+
+void worstCase (plumora::SynthEngine& engine)
+{
+    using plumora::ParamID;
+    for (const auto& [id, value] : std::initializer_list<std::pair<ParamID, float>> {
+             { ParamID::osc1_unison, 16 }, { ParamID::osc2_unison, 16 }, { ParamID::osc2_level, 0.6f },
+             { ParamID::osc1_wt_pos, 0.4f }, { ParamID::filt_type, 2 }, { ParamID::filt_drive, 0.7f },
+             { ParamID::filt_reso, 0.5f }, { ParamID::dist_drive, 0.5f }, { ParamID::dist_bypass, 0 } })
+        engine.setParameter (id, value);
+}
+
+void oneVoiceDefault (benchmark::State& state) { renderTenSeconds (state, defaultSound, 1); }
+void eightVoicesSixWideUnison (benchmark::State& state) { renderTenSeconds (state, eightWideVoices, 8); }
+void worstCaseThirtyTwoVoices (benchmark::State& state) { renderTenSeconds (state, worstCase, 32); }
+
+BENCHMARK (oneVoiceDefault)->Unit (benchmark::kMillisecond);
+BENCHMARK (eightVoicesSixWideUnison)->Unit (benchmark::kMillisecond);
+BENCHMARK (worstCaseThirtyTwoVoices)->Unit (benchmark::kMillisecond)->Iterations (2);
+} // namespace
