@@ -1,5 +1,6 @@
 #include "Distortion.h"
 
+#include "FastMath.h"
 #include "DspGuards.h"
 
 #include <cmath>
@@ -20,7 +21,7 @@ void Distortion::process (float* samples, int numSamples) const noexcept
     for (int i = 0; i < numSamples; ++i)
     {
         const float x = samples[i];
-        samples[i] = x + (std::tanh (d * x) * inverseD - x) * mix;
+        samples[i] = x + (fastTanh (d * x) * inverseD - x) * mix;
     }
 }
 

@@ -1,5 +1,7 @@
 #include "MultibandSaturator.h"
 
+#include "FastMath.h"
+
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>
@@ -29,7 +31,7 @@ BandCurve makeCurve (float drive, float mix) noexcept
     curve.gain = 15.0f * w + 1.0f;
     curve.smallSignalBoost = 3.0f * w + 1.0f;
     curve.inverseBoost = 1.0f / curve.smallSignalBoost;
-    curve.normalise = 1.0f / std::tanh (curve.gain);
+    curve.normalise = 1.0f / fastTanh (curve.gain);
     curve.mix = clampSetting (mix, 0.0f, 1.0f, 1.0f);
     return curve;
 }
@@ -46,7 +48,7 @@ inline float saturate (float band, const BandCurve& curve) noexcept
     const float kneed = lifted > 0.5f ? (lifted - 0.5f) * curve.inverseBoost + 0.5f : lifted;
     const float z = std::copysign (kneed, band);
 
-    const float shaped = std::tanh (curve.gain * z) * curve.normalise;
+    const float shaped = fastTanh (curve.gain * z) * curve.normalise;
     return shaped * curve.mix + (1.0f - curve.mix) * band;
 }
 

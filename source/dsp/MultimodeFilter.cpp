@@ -1,5 +1,6 @@
 #include "MultimodeFilter.h"
 
+#include "FastMath.h"
 #include "DspGuards.h"
 
 #include <algorithm>
@@ -104,7 +105,7 @@ template <bool Driven>
 inline float applyDrive (float x, float driveGain) noexcept
 {
     if constexpr (Driven)
-        return std::tanh (driveGain * x);
+        return fastTanh (driveGain * x);
     else
         return x;
 }
