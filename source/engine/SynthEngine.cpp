@@ -61,6 +61,8 @@ void SynthEngine::prepare (double sampleRate, int maximumBlockSize)
         currentBlockSize = maximumBlockSize;
 
     matrix.prepare (currentSampleRate);
+    arpeggiator.prepare (currentSampleRate);
+    arpeggiator.reset();
     for (int i = 0; i < VoicePool::kSize; ++i)
     {
         voices[i].prepare (currentSampleRate, currentBlockSize);
@@ -83,7 +85,10 @@ void SynthEngine::setParameters (const std::vector<ParameterValue>& values) noex
 void SynthEngine::setHostTempo (double bpm) noexcept
 {
     if (bpm > 0.0 && std::isfinite (bpm))
+    {
         hostTempo.store (bpm, std::memory_order_relaxed);
+        arpeggiator.setHostTempo (bpm);
+    }
 }
 
 void SynthEngine::setWavetable (int slot, SharedWavetable table)
@@ -118,6 +123,13 @@ void SynthEngine::noteOn (int channel, int note, float velocity) noexcept
     if (isMidiNote (note))
         sustainedNotes[static_cast<std::size_t> (note)] = false;
 
+    if (isArpeggiatorOn())
+    {
+        noticeArpeggiatorSwitchedOn();
+        arpeggiator.hold (note, unitRange (velocity));
+        return;
+    }
+
     const bool glideOn = target (ParamID::glide_time) > kGlideOffTime;
     float glideSourceHz = glideOn ? voices.firstAudibleFrequency() : 0.0f;
 
@@ -144,6 +156,7 @@ void SynthEngine::noteOn (int channel, int note, float velocity) noexcept
 void SynthEngine::startVoice (int voiceIndex, int channel, int note, float velocity, float glideSourceHz) noexcept
 {
     voices[voiceIndex].start (note, velocity, channel, oscillatorRandomState, glideSourceHz);
+    startedByArpeggiator[static_cast<std::size_t> (voiceIndex)] = false;
 }
 
 void SynthEngine::countRepetition (int note) noexcept
@@ -155,6 +168,20 @@ void SynthEngine::countRepetition (int note) noexcept
 
 void SynthEngine::noteOff (int channel, int note) noexcept
 {
+    if (isArpeggiatorOn())
+    {
+        noticeArpeggiatorSwitchedOn();
+        arpeggiator.unhold (note);
+        // A note played before the arpeggiator came on still ends with its key.
+        for (int i = 0; i < VoicePool::kSize; ++i)
+            if (voices[i].isHeld() && voices[i].note() == note && ! startedByArpeggiator[static_cast<std::size_t> (i)])
+            {
+                voices[i].release();
+                break;
+            }
+        return;
+    }
+
     if (sustainPedalDown && isMidiNote (note))
         sustainedNotes[static_cast<std::size_t> (note)] = true;
     else
@@ -275,6 +302,7 @@ void SynthEngine::renderBlock (int numSamples, const Wavetable* table1, const Wa
     matrix.processGlobal (slots, { complexity, modWheel.load (std::memory_order_relaxed), pressure.load (std::memory_order_relaxed),
                                    bend.load (std::memory_order_relaxed) }, numSamples);
 
+    runArpeggiator (numSamples);
     renderVoices (numSamples, table1, table2);
 
     const int sounding = voices.activeCount();
@@ -282,6 +310,57 @@ void SynthEngine::renderBlock (int numSamples, const Wavetable* table1, const Wa
     outputGain.process (mixLeft.data(), mixRight.data(), numSamples, sounding, slots.blockValue (ParamID::master_vol));
 
     slots.updateTraces();
+}
+
+// Switching on starts from an empty pattern. Noticed at the first key as well
+// as at render, so keys that arrive in the block that switches it on count.
+void SynthEngine::noticeArpeggiatorSwitchedOn() noexcept
+{
+    if (arpeggiatorWasOn)
+        return;
+    arpeggiator.reset();
+    lastArpFrequency = 0.0f;
+    arpeggiatorWasOn = true;
+}
+
+void SynthEngine::runArpeggiator (int numSamples) noexcept
+{
+    const bool on = isArpeggiatorOn();
+    if (on)
+    {
+        noticeArpeggiatorSwitchedOn();
+        if (! arpeggiator.isHoldingAnything())
+            lastArpFrequency = 0.0f;
+        arpeggiator.process (numSamples, slots, arpVoices);
+    }
+    else if (arpeggiatorWasOn)
+    {
+        for (int i = 0; i < arpeggiator.soundingCount(); ++i)
+            if (const int voice = voices.findHeld (arpeggiator.soundingNote (i)); voice >= 0)
+                voices[voice].release();
+        arpeggiator.reset();
+        lastArpFrequency = 0.0f;
+    }
+    arpeggiatorWasOn = on;
+}
+
+void SynthEngine::ArpVoices::arpEvent (const ArpEvent& event) noexcept
+{
+    auto& e = engine;
+    if (! event.on)
+    {
+        if (const int voice = e.voices.findHeld (event.note); voice >= 0)
+            e.voices[voice].release();
+        return;
+    }
+
+    const int voice = e.voices.chooseForNewNote();
+    const bool legato = e.target (ParamID::arp_legato) > 0.5f
+                        && static_cast<int> (e.target (ParamID::arp_pattern)) != Arpeggiator::Chord;
+    e.voices[voice].start (event.note, event.velocity, 1, e.oscillatorRandomState, legato ? e.lastArpFrequency : 0.0f);
+    e.startedByArpeggiator[static_cast<std::size_t> (voice)] = true;
+    e.countRepetition (event.note);
+    e.lastArpFrequency = midiNoteToFrequency (static_cast<float> (event.note));
 }
 
 void SynthEngine::renderVoices (int numSamples, const Wavetable* table1, const Wavetable* table2) noexcept

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Arpeggiator.h"
 #include "EngineSnapshot.h"
 #include "ModMatrix.h"
 #include "OutputGain.h"
@@ -57,6 +58,7 @@ public:
     bool isMpeEnabled() const noexcept { return mpeEnabled.load (std::memory_order_relaxed); }
     ModMatrix& modMatrix() noexcept { return matrix; }
     EngineSnapshot snapshot() const;
+    Arpeggiator::Position arpeggiatorPosition() const noexcept { return arpeggiator.position(); }
 
     // Read by modulation and tests.
     struct GlobalSources { float chordComplexity, modWheel, channelPressure, pitchBend; };
@@ -69,11 +71,22 @@ public:
 private:
     float target (ParamID id) const noexcept { return slots.target (id); }
     bool isPerNote (int channel) const noexcept { return isMpeEnabled() && channel > 1; }
+    bool isArpeggiatorOn() const noexcept { return target (ParamID::arp_enabled) > 0.5f; }
     void startVoice (int voiceIndex, int channel, int note, float velocity, float glideSourceHz) noexcept;
     void releaseNote (int channel, int note) noexcept;
     void countRepetition (int note) noexcept;
     void renderBlock (int numSamples, const Wavetable* table1, const Wavetable* table2) noexcept;
     void renderVoices (int numSamples, const Wavetable* table1, const Wavetable* table2) noexcept;
+    void runArpeggiator (int numSamples) noexcept;
+    void noticeArpeggiatorSwitchedOn() noexcept;
+
+    // Starts and releases voices for the arpeggiator's events.
+    struct ArpVoices : ArpEventSink
+    {
+        explicit ArpVoices (SynthEngine& e) : engine (e) {}
+        void arpEvent (const ArpEvent& event) noexcept override;
+        SynthEngine& engine;
+    };
 
     double currentSampleRate = 44100.0;
     int currentBlockSize = 512;
@@ -92,6 +105,13 @@ private:
 
     std::uint32_t oscillatorRandomState = 12345;
     OutputGain outputGain;
+
+    Arpeggiator arpeggiator;
+    ArpVoices arpVoices { *this };
+    bool arpeggiatorWasOn = false;
+    float lastArpFrequency = 0.0f;
+    // Voices the arpeggiator started; the others belong to their keys.
+    std::array<bool, VoicePool::kSize> startedByArpeggiator {};
 
     bool sustainPedalDown = false;
     std::array<bool, 128> sustainedNotes {};
