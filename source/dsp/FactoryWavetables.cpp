@@ -258,6 +258,11 @@ const std::vector<std::string>& factoryWavetableNames()
     return names;
 }
 
+bool isFactoryWavetableName (const std::string& name)
+{
+    return recipes().count (name) != 0;
+}
+
 Wavetable buildFactoryWavetable (const std::string& name)
 {
     const auto found = recipes().find (name);
@@ -269,7 +274,7 @@ SharedWavetable makeFactoryWavetable (const std::string& name)
     static std::mutex cacheLock;
     static std::map<std::string, SharedWavetable> cache;
 
-    const auto& key = recipes().count (name) != 0 ? name : kFallbackName;
+    const auto& key = isFactoryWavetableName (name) ? name : kFallbackName;
 
     // Held while building: a second caller for the same table waits for it
     // rather than building it twice.

@@ -15,6 +15,9 @@ SharedWavetable makeFactoryWavetable (const std::string& name);
 // Builds the table for a name afresh, bypassing the shared cache.
 Wavetable buildFactoryWavetable (const std::string& name);
 
+// True for the ten factory names (exact, case-sensitive).
+bool isFactoryWavetableName (const std::string& name);
+
 // The ten factory names, in catalogue order.
 const std::vector<std::string>& factoryWavetableNames();
 

@@ -44,8 +44,8 @@ std::uint32_t floatBits (float value) noexcept
 } // namespace
 
 SynthEngine::SynthEngine()
-    : wavetable1 (renderEpoch, makeFactoryWavetable ("factory:analog_stack")),
-      wavetable2 (renderEpoch, makeFactoryWavetable ("factory:saw")),
+    : wavetable1 (renderEpoch, makeFactoryWavetable (wavetableIds[0])),
+      wavetable2 (renderEpoch, makeFactoryWavetable (wavetableIds[1])),
       matrix (renderEpoch)
 {
     // Started here, off the audio thread, so the first note off never has to.
@@ -91,14 +91,17 @@ void SynthEngine::setHostTempo (double bpm) noexcept
     }
 }
 
-void SynthEngine::setWavetable (int slot, SharedWavetable table)
+void SynthEngine::setWavetable (int slot, SharedWavetable table, std::string id)
 {
-    if (table == nullptr)
+    if (table == nullptr || slot < 0 || slot > 1)
         return;
-    if (slot == 0)
-        wavetable1.publish (std::move (table));
-    else if (slot == 1)
-        wavetable2.publish (std::move (table));
+    (slot == 0 ? wavetable1 : wavetable2).publish (std::move (table));
+    wavetableIds[static_cast<std::size_t> (slot)] = std::move (id);
+}
+
+std::string SynthEngine::wavetableId (int slot) const
+{
+    return slot == 0 || slot == 1 ? wavetableIds[static_cast<std::size_t> (slot)] : std::string();
 }
 
 SharedWavetable SynthEngine::wavetable (int slot) const

@@ -12,6 +12,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace plumora
@@ -52,11 +53,15 @@ public:
     int activeVoiceCount() const noexcept { return activeVoices.load (std::memory_order_relaxed); }
     // Slot 0 is oscillator 1's table, slot 1 oscillator 2's; an empty table
     // or another slot changes nothing.
-    void setWavetable (int slot, SharedWavetable table);
+    void setWavetable (int slot, SharedWavetable table, std::string id = {});
     SharedWavetable wavetable (int slot) const;
+    // The name the slot's table was set with ("factory:saw"), so a saved
+    // sound can say which tables it plays.
+    std::string wavetableId (int slot) const;
     void setMpeEnabled (bool enabled) noexcept { mpeEnabled.store (enabled, std::memory_order_relaxed); }
     bool isMpeEnabled() const noexcept { return mpeEnabled.load (std::memory_order_relaxed); }
     ModMatrix& modMatrix() noexcept { return matrix; }
+    const ModMatrix& modMatrix() const noexcept { return matrix; }
     EngineSnapshot snapshot() const;
     Arpeggiator::Position arpeggiatorPosition() const noexcept { return arpeggiator.position(); }
 
@@ -94,6 +99,7 @@ private:
 
     ParameterSlots slots;
     RenderEpoch renderEpoch;
+    std::array<std::string, 2> wavetableIds { "factory:analog_stack", "factory:saw" }; // before the tables they name
     RealtimeHandOver<Wavetable> wavetable1, wavetable2;
     ModMatrix matrix;
     VoicePool voices;

@@ -1,5 +1,6 @@
 #include "PluginProcessor.h"
 
+#include "HostState.h"
 #include "MidiDispatch.h"
 #include "ParameterLayout.h"
 
@@ -9,6 +10,7 @@
 namespace
 {
 constexpr double kMaximumTailSeconds = 15.0;
+const char* const kStartupPreset = "First Light";
 const juce::Identifier kStateType ("PARAMETERS");
 const juce::Identifier kUiModeProperty ("uiMode");
 const juce::Identifier kPresetNameProperty ("presetName");
@@ -33,10 +35,14 @@ bool isFiniteNumber (const juce::var& value)
 PlumoraAudioProcessor::PlumoraAudioProcessor()
     : juce::AudioProcessor (BusesProperties().withOutput ("Output", juce::AudioChannelSet::stereo(), true)),
       parameterTree (*this, nullptr, kStateType, createParameterLayout()),
-      synthEngine (std::make_unique<plumora::SynthEngine>())
+      synthEngine (std::make_unique<plumora::SynthEngine>()),
+      presetManager (std::make_unique<plumora::PresetManager> (
+          plumora::PresetManager::Target { parameterTree, *synthEngine, [this] { return uiMode(); } }))
 {
     for (int row = 0; row < plumora::kNumParameters; ++row)
         parameterValues[static_cast<std::size_t> (row)] = parameterTree.getRawParameterValue (plumora::parameterCatalogue()[row].id);
+
+    presetManager->loadPresetByName (kStartupPreset);
 }
 
 PlumoraAudioProcessor::~PlumoraAudioProcessor() = default;
@@ -106,6 +112,33 @@ void PlumoraAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce
     }
 }
 
+int PlumoraAudioProcessor::getNumPrograms()
+{
+    return juce::jmax (1, static_cast<int> (presetManager->getFactoryPresets().size()));
+}
+
+int PlumoraAudioProcessor::getCurrentProgram()
+{
+    const auto& factory = presetManager->getFactoryPresets();
+    for (std::size_t i = 0; i < factory.size(); ++i)
+        if (factory[i].name == presetManager->getCurrentPresetName())
+            return static_cast<int> (i);
+    return 0;
+}
+
+void PlumoraAudioProcessor::setCurrentProgram (int index)
+{
+    const auto& factory = presetManager->getFactoryPresets();
+    if (index >= 0 && index < static_cast<int> (factory.size()))
+        presetManager->loadPreset (factory[static_cast<std::size_t> (index)]);
+}
+
+const juce::String PlumoraAudioProcessor::getProgramName (int index)
+{
+    const auto& factory = presetManager->getFactoryPresets();
+    return index >= 0 && index < static_cast<int> (factory.size()) ? factory[static_cast<std::size_t> (index)].name : juce::String();
+}
+
 juce::AudioProcessorEditor* PlumoraAudioProcessor::createEditor()
 {
     return new juce::GenericAudioProcessorEditor (*this);
@@ -129,6 +162,7 @@ void PlumoraAudioProcessor::getStateInformation (juce::MemoryBlock& destination)
     auto state = parameterTree.copyState();
     state.setProperty (kUiModeProperty, uiMode(), nullptr);
     state.setProperty (kPresetNameProperty, getCurrentPresetName(), nullptr);
+    plumora::HostState::writeSoundExtras (state, *synthEngine);
 
     if (const auto xml = state.createXml())
         copyXmlToBinary (*xml, destination);
@@ -150,6 +184,8 @@ void PlumoraAudioProcessor::setStateInformation (const void* data, int sizeInByt
     if (state.hasProperty (kUiModeProperty))
         setUiMode (juce::jlimit (0, 1, static_cast<int> (state.getProperty (kUiModeProperty))));
 
+    plumora::HostState::restoreSoundExtras (state, *synthEngine);
+    plumora::HostState::removeSoundExtras (state);
     keepCurrentValuesWhereUnusable (state);
     parameterTree.replaceState (state);
     setCurrentPresetName (state.getProperty (kPresetNameProperty).toString());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/SynthEngine.h"
+#include "presets/PresetManager.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 #include <juce_audio_basics/juce_audio_basics.h>
@@ -35,10 +36,10 @@ public:
     juce::AudioProcessorEditor* createEditor() override;
     bool hasEditor() const override { return true; }
 
-    int getNumPrograms() override { return 1; }
-    int getCurrentProgram() override { return 0; }
-    void setCurrentProgram (int) override {}
-    const juce::String getProgramName (int) override { return {}; }
+    int getNumPrograms() override;
+    int getCurrentProgram() override;
+    void setCurrentProgram (int index) override;
+    const juce::String getProgramName (int index) override;
     void changeProgramName (int, const juce::String&) override {}
 
     void getStateInformation (juce::MemoryBlock& destination) override;
@@ -50,8 +51,9 @@ public:
     float cpuLoadPercent() const noexcept { return cpuLoad.load (std::memory_order_relaxed); }
     int uiMode() const noexcept { return editorMode.load (std::memory_order_relaxed); }
     void setUiMode (int mode) noexcept { editorMode.store (mode, std::memory_order_relaxed); }
-    juce::String getCurrentPresetName() const { return currentPresetName; }
-    void setCurrentPresetName (const juce::String& name) { currentPresetName = name.isEmpty() ? "Init" : name; }
+    plumora::PresetManager& presets() noexcept { return *presetManager; }
+    juce::String getCurrentPresetName() const { return presetManager->getCurrentPresetName(); }
+    void setCurrentPresetName (const juce::String& name) { presetManager->setCurrentPresetName (name); }
 
 private:
     void pushParameters() noexcept;
@@ -60,10 +62,10 @@ private:
 
     juce::AudioProcessorValueTreeState parameterTree;
     std::unique_ptr<plumora::SynthEngine> synthEngine;
+    std::unique_ptr<plumora::PresetManager> presetManager;
     juce::MidiKeyboardState keyboard;
     std::atomic<float> cpuLoad { 0.0f };
     std::atomic<int> editorMode { 0 };
-    juce::String currentPresetName { "Init" };
 
     // The tree's value of every catalogue row, in ParamID order.
     std::array<std::atomic<float>*, plumora::kNumParameters> parameterValues {};

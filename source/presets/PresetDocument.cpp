@@ -1,0 +1,278 @@
+#include "PresetDocument.h"
+
+#include "engine/SynthEngine.h"
+
+namespace plumora
+{
+namespace
+{
+// Files larger than this are not presets; reading them would only waste memory.
+constexpr juce::int64 kLargestPresetFile = 4 * 1024 * 1024;
+
+bool carriesRoutings (PresetScope scope) noexcept { return scope == PresetScope::complete || scope == PresetScope::modulation; }
+bool carriesWavetables (PresetScope scope) noexcept { return scope == PresetScope::complete || scope == PresetScope::oscillators; }
+
+juce::String routingScopeId (ModScope scope)
+{
+    switch (scope)
+    {
+        case ModScope::per_voice:        return "per_voice";
+        case ModScope::per_note_capture: return "per_note_capture";
+        default:                         return "global";
+    }
+}
+
+ModScope routingScopeFromId (const juce::String& id)
+{
+    if (id == "per_voice")
+        return ModScope::per_voice;
+    if (id == "per_note_capture")
+        return ModScope::per_note_capture;
+    return ModScope::global;
+}
+
+juce::var stringArray (const juce::StringArray& strings)
+{
+    juce::Array<juce::var> items;
+    for (const auto& s : strings)
+        items.add (s);
+    return items;
+}
+
+// The parameters listed in a document, with their ParamIDs (unknown ids dropped).
+template <class Setter>
+void forEachValue (const PresetDocument& document, Setter&& set)
+{
+    // Reset: everything the scope covers returns to its default first.
+    for (int row = 0; row < kNumParameters; ++row)
+    {
+        const auto id = static_cast<ParamID> (row);
+        if (isInScope (document.scope, id))
+            set (id, parameterSpec (id).defaultValue);
+    }
+    // Values: every listed, known parameter, in list order, whatever its scope.
+    for (const auto& [name, value] : document.parameters)
+        if (const auto id = findParamID (name.toStdString()))
+            set (*id, value);
+}
+
+float asFloat (const juce::var& value) { return static_cast<float> (static_cast<double> (value)); }
+} // namespace
+
+PresetDocument capturePreset (const SynthEngine& engine, PresetScope scope, bool skipDefaults)
+{
+    PresetDocument document;
+    document.version = 1;
+    document.scope = scope;
+
+    for (int row = 0; row < kNumParameters; ++row)
+    {
+        const auto id = static_cast<ParamID> (row);
+        if (! isInScope (scope, id))
+            continue;
+        const float value = engine.parameterValue (id);
+        if (skipDefaults && value == parameterSpec (id).defaultValue)
+            continue;
+        document.parameters.emplace_back (parameterSpec (id).id, value);
+    }
+
+    if (carriesRoutings (scope))
+    {
+        for (const auto& routing : engine.modMatrix().routings())
+        {
+            const auto target = paramIDFromIndex (routing.target);
+            document.routings.push_back ({ modSourceId (routing.source), target ? parameterSpec (*target).id : "",
+                                           routing.depth, routingScopeId (routing.scope), routing.audioRate });
+        }
+        document.macro1 = engine.parameterValue (ParamID::macro1);
+        document.macro2 = engine.parameterValue (ParamID::macro2);
+    }
+
+    if (scope == PresetScope::complete)
+        document.mpeEnabled = engine.isMpeEnabled();
+    return document;
+}
+
+juce::String presetToJson (const PresetDocument& document)
+{
+    auto* root = new juce::DynamicObject();
+    juce::var json (root);
+
+    root->setProperty ("name", document.name);
+    root->setProperty ("version", document.version);
+    root->setProperty ("scope", scopeId (document.scope));
+    if (document.scope == PresetScope::effects && document.effectTarget.isNotEmpty())
+        root->setProperty ("effectTarget", document.effectTarget);
+
+    auto* tags = new juce::DynamicObject();
+    tags->setProperty ("category", document.tags.category);
+    tags->setProperty ("complexity", document.tags.complexity);
+    tags->setProperty ("character", stringArray (document.tags.character));
+    root->setProperty ("tags", juce::var (tags));
+
+    if (carriesWavetables (document.scope))
+    {
+        root->setProperty ("wavetable1", document.wavetable1);
+        root->setProperty ("wavetable2", document.wavetable2);
+    }
+
+    auto* parameters = new juce::DynamicObject();
+    for (const auto& [name, value] : document.parameters)
+        parameters->setProperty (name, static_cast<double> (value));
+    root->setProperty ("parameters", juce::var (parameters));
+
+    if (carriesRoutings (document.scope))
+    {
+        juce::Array<juce::var> routings;
+        for (const auto& routing : document.routings)
+        {
+            auto* item = new juce::DynamicObject();
+            item->setProperty ("source", routing.source);
+            item->setProperty ("target", routing.target);
+            item->setProperty ("depth", static_cast<double> (routing.depth));
+            item->setProperty ("scope", routing.scope);
+            item->setProperty ("audioRate", routing.audioRate);
+            routings.add (juce::var (item));
+        }
+        root->setProperty ("modRoutings", routings);
+        root->setProperty ("macros", juce::Array<juce::var> { static_cast<double> (document.macro1), static_cast<double> (document.macro2) });
+    }
+
+    if (document.scope == PresetScope::complete)
+        root->setProperty ("mpeEnabled", document.mpeEnabled);
+    if (document.savedFromMode.isNotEmpty())
+        root->setProperty ("savedFromMode", document.savedFromMode);
+
+    if (document.simpleMeta.present)
+    {
+        auto* meta = new juce::DynamicObject();
+        meta->setProperty ("timbreName", document.simpleMeta.timbreName);
+        meta->setProperty ("timbreCategory", document.simpleMeta.timbreCategory);
+        juce::Array<juce::var> steps;
+        for (const int step : document.simpleMeta.steps)
+            steps.add (step);
+        meta->setProperty ("blockSteps", steps);
+        root->setProperty ("simpleMeta", juce::var (meta));
+    }
+
+    return juce::JSON::toString (json, true, 15);
+}
+
+PresetDocument presetFromJson (const juce::String& text)
+{
+    PresetDocument document;
+    const auto json = juce::JSON::parse (text);
+    auto* root = json.getDynamicObject();
+    if (root == nullptr)
+        return document;
+
+    const auto get = [root] (const char* key) { return root->getProperty (key); };
+
+    document.name = get ("name").toString();
+    document.version = root->hasProperty ("version") ? static_cast<int> (get ("version")) : 0;
+    document.scope = scopeFromId (get ("scope").toString());
+    document.effectTarget = get ("effectTarget").toString();
+
+    if (auto* tags = get ("tags").getDynamicObject())
+    {
+        document.tags.category = tags->getProperty ("category").toString();
+        document.tags.complexity = tags->getProperty ("complexity").toString();
+        if (const auto* character = tags->getProperty ("character").getArray())
+            for (const auto& word : *character)
+                document.tags.character.add (word.toString());
+    }
+
+    document.wavetable1 = get ("wavetable1").toString();
+    document.wavetable2 = get ("wavetable2").toString();
+
+    if (auto* parameters = get ("parameters").getDynamicObject())
+        for (const auto& property : parameters->getProperties())
+            document.parameters.emplace_back (property.name.toString(), asFloat (property.value));
+
+    if (const auto* routings = get ("modRoutings").getArray())
+        for (const auto& item : *routings)
+        {
+            PresetRouting routing;
+            if (auto* object = item.getDynamicObject())
+            {
+                routing.source = object->getProperty ("source").toString();
+                routing.target = object->getProperty ("target").toString();
+                routing.depth = object->hasProperty ("depth") ? asFloat (object->getProperty ("depth")) : 0.0f;
+                routing.scope = object->getProperty ("scope").toString();
+                if (routing.scope.isEmpty())
+                    routing.scope = "global";
+                routing.audioRate = object->hasProperty ("audioRate") && static_cast<bool> (object->getProperty ("audioRate"));
+            }
+            document.routings.push_back (routing);
+        }
+
+    if (const auto* macros = get ("macros").getArray(); macros != nullptr && macros->size() >= 2)
+    {
+        document.macro1 = asFloat (macros->getReference (0));
+        document.macro2 = asFloat (macros->getReference (1));
+    }
+
+    if (root->hasProperty ("mpeEnabled") && ! get ("mpeEnabled").isVoid())
+        document.mpeEnabled = static_cast<bool> (get ("mpeEnabled"));
+    document.savedFromMode = get ("savedFromMode").toString();
+
+    if (auto* meta = get ("simpleMeta").getDynamicObject())
+    {
+        document.simpleMeta.present = true;
+        document.simpleMeta.timbreName = meta->getProperty ("timbreName").toString();
+        document.simpleMeta.timbreCategory = meta->getProperty ("timbreCategory").toString();
+        if (const auto* steps = meta->getProperty ("blockSteps").getArray())
+            for (int i = 0; i < juce::jmin (steps->size(), 5); ++i)
+                document.simpleMeta.steps[static_cast<std::size_t> (i)] = static_cast<int> (steps->getReference (i));
+    }
+    return document;
+}
+
+bool writePresetFile (const PresetDocument& document, const juce::File& file)
+{
+    if (file == juce::File() || file.isDirectory() || ! file.getParentDirectory().isDirectory())
+        return false;
+    return file.replaceWithText (presetToJson (document), false, false, "\r\n");
+}
+
+PresetDocument readPresetFile (const juce::File& file)
+{
+    if (file == juce::File() || ! file.existsAsFile() || file.getSize() > kLargestPresetFile)
+        return {};
+    return presetFromJson (file.loadFileAsString());
+}
+
+void applyPresetToParameters (juce::AudioProcessorValueTreeState& parameters, const PresetDocument& document)
+{
+    forEachValue (document, [&parameters] (ParamID id, float value)
+    {
+        if (auto* parameter = parameters.getParameter (parameterSpec (id).id))
+            parameter->setValueNotifyingHost (parameter->convertTo0to1 (parameterSpec (id).clamp (value)));
+    });
+}
+
+void applyPresetToEngine (SynthEngine& engine, const PresetDocument& document)
+{
+    forEachValue (document, [&engine] (ParamID id, float value) { engine.setParameter (id, value); });
+
+    if (carriesRoutings (document.scope))
+    {
+        std::vector<ModRouting> routings;
+        for (const auto& routing : document.routings)
+        {
+            const auto source = modSourceFromId (routing.source.toRawUTF8());
+            const auto target = findParamID (routing.target.toStdString());
+            if (source == ModSourceID::unknown || ! target)
+                continue;
+            routings.push_back ({ source, index (*target), routing.depth, routingScopeFromId (routing.scope), routing.audioRate });
+        }
+        engine.modMatrix().replaceRoutings (std::move (routings)); // one hand-over for the whole list
+        engine.setParameter (ParamID::macro1, document.macro1);
+        engine.setParameter (ParamID::macro2, document.macro2);
+    }
+
+    if (document.scope == PresetScope::complete)
+        engine.setMpeEnabled (document.mpeEnabled);
+}
+
+} // namespace plumora
