@@ -1,8 +1,35 @@
 #include <gtest/gtest.h>
 #include <juce_events/juce_events.h>
 
+#include <cstdlib>
+
+namespace
+{
+// Every test process gets its own empty home folder, so user presets and
+// settings never touch the real one.
+struct TemporaryHome
+{
+    juce::File folder = juce::File::getSpecialLocation (juce::File::tempDirectory)
+                            .getNonexistentChildFile ("plumora-test-home", "", false);
+
+    TemporaryHome()
+    {
+        folder.createDirectory();
+       #if JUCE_WINDOWS
+        _putenv_s ("APPDATA", folder.getFullPathName().toRawUTF8());
+       #else
+        setenv ("HOME", folder.getFullPathName().toRawUTF8(), 1);
+        unsetenv ("XDG_CONFIG_HOME");
+       #endif
+    }
+
+    ~TemporaryHome() { folder.deleteRecursively(); }
+};
+} // namespace
+
 int main (int argc, char** argv)
 {
+    TemporaryHome home;
     // Timers and message-thread checks inside JUCE expect an initialised GUI layer.
     juce::ScopedJuceInitialiser_GUI juceInitialiser;
     testing::InitGoogleTest (&argc, argv);
