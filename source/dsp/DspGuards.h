@@ -35,6 +35,18 @@ inline bool containsNonFinite (const float* samples, int numSamples) noexcept
     return found != 0;
 }
 
+// Replaces infinities and NaNs with silence, so they never reach a delay
+// line that would hold them for seconds. True when it found any.
+inline bool silenceNonFinite (float* samples, int numSamples) noexcept
+{
+    if (samples == nullptr || ! containsNonFinite (samples, numSamples))
+        return false;
+    for (int i = 0; i < numSamples; ++i)
+        if (! std::isfinite (samples[i]))
+            samples[i] = 0.0f;
+    return true;
+}
+
 // A usable sample rate, or the current one for nonsense (zero, negative,
 // NaN, below 1 kHz or above 10 MHz).
 inline double acceptSampleRate (double requested, double current) noexcept
