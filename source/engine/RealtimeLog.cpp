@@ -20,6 +20,32 @@ RealtimeLog::RealtimeLog()
 
 RealtimeLog::~RealtimeLog()
 {
+    std::lock_guard<std::mutex> lifetime (lifetimeMutex);
+    joinDrainThread();
+}
+
+void RealtimeLog::startDrainThread()
+{
+    std::lock_guard<std::mutex> lifetime (lifetimeMutex);
+    ++users;
+    if (drainThread.joinable())
+        return;
+
+    running.store (true);
+    drainThread = std::thread ([this] { drainLoop(); });
+}
+
+void RealtimeLog::stopDrainThread()
+{
+    std::lock_guard<std::mutex> lifetime (lifetimeMutex);
+    if (users > 0 && --users > 0)
+        return;
+
+    joinDrainThread();
+}
+
+void RealtimeLog::joinDrainThread()
+{
     if (! drainThread.joinable())
         return;
 
@@ -28,16 +54,7 @@ RealtimeLog::~RealtimeLog()
         running.store (false);
     }
     wake.notify_all();
-    drainThread.join();
-}
-
-void RealtimeLog::startDrainThread()
-{
-    std::call_once (started, [this]
-    {
-        running.store (true);
-        drainThread = std::thread ([this] { drainLoop(); });
-    });
+    drainThread.join(); // the loop writes what is left before it ends
 }
 
 bool RealtimeLog::post (const char* text) noexcept

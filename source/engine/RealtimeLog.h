@@ -27,9 +27,17 @@ public:
     RealtimeLog();
     ~RealtimeLog();
 
-    // Starts the drain thread if it is not running. Called off the audio
-    // thread (engine construction), so posting never has to create it.
+    // Starts the drain thread if it is not running, for one more user (each
+    // engine is one). Called off the audio thread (engine construction), so
+    // posting never has to create it.
     void startDrainThread();
+
+    // Ends one user's claim; the last one writes what was posted and stops
+    // the thread. Engines are gone before a plug-in's module is unloaded, so
+    // no thread is left for the static instance's destructor to join: on
+    // Windows that destructor runs under the loader lock, where joining
+    // deadlocks (the exiting thread waits for the same lock).
+    void stopDrainThread();
 
     // Copies text (cut at kLineBytes - 1 bytes) into the ring. Returns false
     // when the line was dropped because the ring is full.
@@ -50,6 +58,7 @@ private:
 
     void drainLoop();
     void drainReady();
+    void joinDrainThread();
 
     std::array<Slot, kCapacity> slots;
     alignas (64) std::atomic<std::size_t> producerPosition { 0 };
@@ -59,7 +68,8 @@ private:
     std::mutex wakeMutex;
     std::condition_variable wake;
     std::atomic<bool> running { false };
-    std::once_flag started;
+    std::mutex lifetimeMutex;
+    int users = 0;
     std::thread drainThread;
 };
 

@@ -53,6 +53,11 @@ SynthEngine::SynthEngine()
     prepare (currentSampleRate, currentBlockSize);
 }
 
+SynthEngine::~SynthEngine()
+{
+    RealtimeLog::instance().stopDrainThread();
+}
+
 void SynthEngine::prepare (double sampleRate, int maximumBlockSize)
 {
     if (sampleRate > 0.0 && std::isfinite (sampleRate))

@@ -26,6 +26,7 @@ class SynthEngine
 {
 public:
     SynthEngine();
+    ~SynthEngine();
 
     // Audio thread ---------------------------------------------------------
     void prepare (double sampleRate, int maximumBlockSize);

@@ -33,6 +33,8 @@ struct VoiceRig
         set (ParamID::amp_release, 0.01f); // each note is gone before the next
         set (ParamID::master_vol, 1.0f);
         set (ParamID::note_bloom_rate, 30.0f);
+        for (const auto bypass : { ParamID::chorus_bypass, ParamID::delay_bypass, ParamID::reverb_bypass })
+            set (bypass, 1.0f); // the voice alone, without the global effects
     }
 
     void set (ParamID id, float value) { engine.setParameter (id, value); }

@@ -219,6 +219,8 @@ TEST_F (ProcessorFixture, ANoteSoundsAtItsPitchAndStopsAfterItsRelease)
 {
     setParameter ("osc1_unison", 1.0f);
     setParameter ("osc1_drift_amt", 0.0f);
+    for (const char* effect : { "chorus_bypass", "delay_bypass", "reverb_bypass" })
+        setParameter (effect, 1.0f); // no effect tails after the note
     process ({ juce::MidiMessage::noteOn (1, 69, 1.0f) });
     std::vector<float> left;
     for (int block = 0; block < 128; ++block)

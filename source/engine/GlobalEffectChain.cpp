@@ -1,0 +1,78 @@
+#include "GlobalEffectChain.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace plumora
+{
+namespace
+{
+constexpr float kSilentMix = 0.01f;
+constexpr float kEqDeadBandDb = 0.1f;
+constexpr float kShortestDelay = 0.01f, kLongestDelay = 2.0f;
+
+bool switchedOff (float bypass, float mix) noexcept { return bypass > 0.5f || mix < kSilentMix; }
+} // namespace
+
+float GlobalEffectChain::syncedDelaySeconds (int division, double tempoBpm) noexcept
+{
+    constexpr double beats[] = { 1.0, 1.5, 2.0 / 3.0, 0.5, 0.75, 1.0 / 3.0, 0.25, 0.375, 1.0 / 6.0, 0.125 };
+    const double length = division >= 0 && division < 10 ? beats[division] : 0.5;
+    return std::clamp (static_cast<float> (length * 60.0 / tempoBpm), kShortestDelay, kLongestDelay);
+}
+
+void GlobalEffectChain::prepare (double sampleRate)
+{
+    autoFilter.prepare (sampleRate);
+    chorus.prepare (sampleRate);
+    saturator.prepare (sampleRate);
+    delay.prepare (sampleRate);
+    reverb.prepare (sampleRate);
+    eq.prepare (sampleRate);
+    lowCrossover = highCrossover = -1.0f;
+}
+
+void GlobalEffectChain::process (float* left, float* right, int numSamples, const ParameterSlots& p, double tempoBpm) noexcept
+{
+    const auto v = [&p] (ParamID id) { return p.blockValue (id); };
+
+    auto& af = autoFilter.settings;
+    af = { v (ParamID::autofilter_position), v (ParamID::autofilter_rate), v (ParamID::autofilter_depth),
+           v (ParamID::autofilter_mix), v (ParamID::autofilter_reso), switchedOff (v (ParamID::autofilter_bypass), v (ParamID::autofilter_mix)) };
+    autoFilter.process (left, right, numSamples);
+
+    chorus.settings = { static_cast<int> (v (ParamID::chorus_mode)), v (ParamID::chorus_rate), v (ParamID::chorus_depth),
+                        v (ParamID::chorus_mix), switchedOff (v (ParamID::chorus_bypass), v (ParamID::chorus_mix)) };
+    chorus.process (left, right, numSamples);
+
+    // Crossover coefficients are recomputed only when a frequency moves.
+    if (v (ParamID::mbsat_low_xover) != lowCrossover)
+        saturator.setLowCrossover (lowCrossover = v (ParamID::mbsat_low_xover));
+    if (v (ParamID::mbsat_high_xover) != highCrossover)
+        saturator.setHighCrossover (highCrossover = v (ParamID::mbsat_high_xover));
+    saturator.settings = { v (ParamID::mbsat_low_drive), v (ParamID::mbsat_mid_drive), v (ParamID::mbsat_high_drive),
+                           v (ParamID::mbsat_low_mix), v (ParamID::mbsat_mid_mix), v (ParamID::mbsat_high_mix),
+                           v (ParamID::mbsat_mix), switchedOff (v (ParamID::mbsat_bypass), v (ParamID::mbsat_mix)) };
+    saturator.process (left, right, numSamples);
+
+    float timeLeft = v (ParamID::delay_time_l), timeRight = v (ParamID::delay_time_r);
+    if (v (ParamID::delay_sync) > 0.5f && tempoBpm > 0.0)
+        timeLeft = timeRight = syncedDelaySeconds (static_cast<int> (v (ParamID::delay_division)), tempoBpm);
+    delay.settings = { timeLeft, timeRight, std::clamp (v (ParamID::delay_feedback), 0.0f, 0.95f), v (ParamID::delay_mix),
+                       switchedOff (v (ParamID::delay_bypass), v (ParamID::delay_mix)) };
+    delay.process (left, right, numSamples);
+
+    reverb.settings = { std::clamp (v (ParamID::reverb_size), 0.0f, 1.0f), std::clamp (v (ParamID::reverb_damp), 0.0f, 1.0f),
+                        v (ParamID::reverb_mix), std::clamp (v (ParamID::reverb_pre_delay), 0.0f, 100.0f),
+                        switchedOff (v (ParamID::reverb_bypass), v (ParamID::reverb_mix)) };
+    reverb.updatePreDelay();
+    reverb.process (left, right, numSamples);
+
+    const float low = v (ParamID::eq_low_gain), mid = v (ParamID::eq_mid_gain), high = v (ParamID::eq_high_gain);
+    const bool flat = std::abs (low) < kEqDeadBandDb && std::abs (mid) < kEqDeadBandDb && std::abs (high) < kEqDeadBandDb;
+    eq.settings = { low, mid, high, v (ParamID::eq_bypass) > 0.5f || flat };
+    eq.updateCoefficients();
+    eq.process (left, right, numSamples);
+}
+
+} // namespace plumora

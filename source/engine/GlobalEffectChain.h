@@ -1,0 +1,36 @@
+#pragma once
+
+#include "ParameterSlots.h"
+#include "dsp/AutoFilter.h"
+#include "dsp/Chorus.h"
+#include "dsp/MultibandSaturator.h"
+#include "dsp/Reverb.h"
+#include "dsp/StereoDelay.h"
+#include "dsp/ThreeBandEq.h"
+
+namespace plumora
+{
+
+// The effects after the voices, in their fixed order: auto-filter, chorus,
+// multiband saturation, delay, reverb, EQ. A module switched off, or with a
+// mix below 1 %, is skipped for the block and keeps its state frozen.
+class GlobalEffectChain
+{
+public:
+    void prepare (double sampleRate);
+    void process (float* left, float* right, int numSamples, const ParameterSlots& slots, double tempoBpm) noexcept;
+
+    // Seconds of the synced delay time for a division at a tempo (clamped to the delay's range).
+    static float syncedDelaySeconds (int division, double tempoBpm) noexcept;
+
+private:
+    AutoFilter autoFilter;
+    Chorus chorus;
+    MultibandSaturator saturator;
+    StereoDelay delay;
+    Reverb reverb;
+    ThreeBandEq eq;
+    float lowCrossover = -1.0f, highCrossover = -1.0f;
+};
+
+} // namespace plumora
