@@ -50,6 +50,18 @@ void eightWideVoices (plumora::SynthEngine& engine)
     engine.setParameter (plumora::ParamID::filt_type, 2.0f);
 }
 
+// All six global effects running: auto-filter sweeping, chorus, three driven
+// saturation bands, delay, reverb and EQ.
+void allEffects (plumora::SynthEngine& engine)
+{
+    using plumora::ParamID;
+    for (const auto& [id, value] : std::initializer_list<std::pair<ParamID, float>> {
+             { ParamID::autofilter_rate, 2 }, { ParamID::autofilter_mix, 0.5f }, { ParamID::chorus_mode, 1 },
+             { ParamID::mbsat_mix, 0.5f }, { ParamID::mbsat_low_drive, 0.3f }, { ParamID::mbsat_mid_drive, 0.3f },
+             { ParamID::mbsat_high_drive, 0.3f }, { ParamID::eq_low_gain, 2 }, { ParamID::eq_high_gain, -2 } })
+        engine.setParameter (id, value);
+}
+
 void worstCase (plumora::SynthEngine& engine)
 {
     using plumora::ParamID;
@@ -58,12 +70,15 @@ void worstCase (plumora::SynthEngine& engine)
              { ParamID::osc1_wt_pos, 0.4f }, { ParamID::filt_type, 2 }, { ParamID::filt_drive, 0.7f },
              { ParamID::filt_reso, 0.5f }, { ParamID::dist_drive, 0.5f }, { ParamID::dist_bypass, 0 } })
         engine.setParameter (id, value);
+    allEffects (engine);
 }
 
+void idleAllEffects (benchmark::State& state) { renderTenSeconds (state, allEffects, 0); }
 void oneVoiceDefault (benchmark::State& state) { renderTenSeconds (state, defaultSound, 1); }
 void eightVoicesSixWideUnison (benchmark::State& state) { renderTenSeconds (state, eightWideVoices, 8); }
 void worstCaseThirtyTwoVoices (benchmark::State& state) { renderTenSeconds (state, worstCase, 32); }
 
+BENCHMARK (idleAllEffects)->Unit (benchmark::kMillisecond);
 BENCHMARK (oneVoiceDefault)->Unit (benchmark::kMillisecond);
 BENCHMARK (eightVoicesSixWideUnison)->Unit (benchmark::kMillisecond);
 BENCHMARK (worstCaseThirtyTwoVoices)->Unit (benchmark::kMillisecond)->Iterations (2);

@@ -75,6 +75,7 @@ void SynthEngine::prepare (double sampleRate, int maximumBlockSize)
     }
     repetitionCounts.fill (0);
 
+    effects.prepare (currentSampleRate);
     outputGain.prepare (currentSampleRate);
 
     mixLeft.assign (static_cast<std::size_t> (currentBlockSize), 0.0f);
@@ -312,6 +313,7 @@ void SynthEngine::renderBlock (int numSamples, const Wavetable* table1, const Wa
 
     runArpeggiator (numSamples);
     renderVoices (numSamples, table1, table2);
+    effects.process (mixLeft.data(), mixRight.data(), numSamples, slots, hostTempo.load (std::memory_order_relaxed));
 
     const int sounding = voices.activeCount();
     activeVoices.store (sounding, std::memory_order_relaxed);

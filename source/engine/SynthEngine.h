@@ -2,6 +2,7 @@
 
 #include "Arpeggiator.h"
 #include "EngineSnapshot.h"
+#include "GlobalEffectChain.h"
 #include "ModMatrix.h"
 #include "OutputGain.h"
 #include "ParameterSlots.h"
@@ -111,6 +112,7 @@ private:
     std::atomic<int> activeVoices { 0 };
 
     std::uint32_t oscillatorRandomState = 12345;
+    GlobalEffectChain effects;
     OutputGain outputGain;
 
     Arpeggiator arpeggiator;
