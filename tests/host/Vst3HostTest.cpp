@@ -15,6 +15,8 @@ constexpr double kRate = 48000.0;
 constexpr int kBlock = 512;
 constexpr int kOwnParameters = 143;
 
+// What the host is given: the bundle folder; on Windows, JUCE 7.0.5's VST3
+// hosting wants the module file inside it (Contents/x86_64-win/Plumora.vst3).
 juce::File bundle() { return juce::File (PLUMORA_VST3_BUNDLE); }
 
 struct HostedPlumora : testing::Test
@@ -24,7 +26,11 @@ struct HostedPlumora : testing::Test
 
     void SetUp() override
     {
+       #if JUCE_WINDOWS
+        ASSERT_TRUE (bundle().existsAsFile()) << bundle().getFullPathName();
+       #else
         ASSERT_TRUE (bundle().isDirectory()) << bundle().getFullPathName();
+       #endif
         juce::OwnedArray<juce::PluginDescription> found;
         format.findAllTypesForFile (found, bundle().getFullPathName());
         ASSERT_EQ (found.size(), 1);
