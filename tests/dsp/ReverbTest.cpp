@@ -260,7 +260,7 @@ TEST_P (ReverbLongRender, LargestSizeStaysBoundedAndItsTailEndsWithoutDenormals)
     float peak = 0.0f;
     for (int s = 0; s < 20; ++s)
     {
-        auto left = makeNoise (static_cast<int> (rate), 50u + s, 1.0f);
+        auto left = makeNoise (static_cast<int> (rate), static_cast<unsigned> (50 + s), 1.0f);
         auto right = makeSine (110.0, rate, static_cast<int> (rate), 1.0f);
         renderInBlocks (reverb, left, right);
         ASSERT_TRUE (allFinite (left) && allFinite (right)) << s;

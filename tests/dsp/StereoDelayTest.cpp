@@ -226,7 +226,7 @@ TEST_P (StereoDelayLongRender, FullFeedbackStaysBoundedAndItsTailEndsWithoutDeno
     float peak = 0.0f;
     for (int s = 0; s < seconds; ++s)
     {
-        auto left = makeNoise (static_cast<int> (rate), 100u + s, 1.0f);
+        auto left = makeNoise (static_cast<int> (rate), static_cast<unsigned> (100 + s), 1.0f);
         auto right = makeSine (97.0, rate, static_cast<int> (rate), 1.0f);
         renderInBlocks (delay, left, right);
         ASSERT_TRUE (allFinite (left) && allFinite (right)) << s;
