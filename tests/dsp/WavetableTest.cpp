@@ -232,6 +232,8 @@ TEST (MipLevelProperty, NoHarmonicOfTheChosenLevelIsAboveNyquist)
             const int level = selectMipLevel (f, rate);
             ASSERT_LE (Wavetable::harmonicsAtLevel (level) * f, rate / 2.0 + 1e-9) << f << " Hz at " << rate;
             if (level > 0)
+            {
                 ASSERT_GT (Wavetable::harmonicsAtLevel (level - 1) * f, rate / 2.0) << "a brighter level would fit";
+            }
         }
 }

@@ -194,7 +194,9 @@ TEST_F (ArpFixture, ChordStepsNeverFade)
     run (6000L * 3 - 1, 1);
     for (const auto& r : recorder.events)
         if (r.event.on)
+        {
             EXPECT_EQ (r.event.velocity, 0.8f);
+        }
 }
 
 TEST_F (ArpFixture, RandomUniquePlaysEveryEntryOnceBeforeRepeating)
@@ -249,7 +251,9 @@ TEST_F (ArpFixture, RepressingAHeldNoteChangesItsVelocityOnlyAtTheNextRebuild)
     run (6000L * 2, 1);
     for (const auto& r : recorder.events)
         if (r.event.on)
+        {
             EXPECT_EQ (r.event.velocity, 1.0f);
+        }
 
     arp.hold (67, 1.0f); // a rebuild picks the new velocity up
     run (6000L * 3, 1);

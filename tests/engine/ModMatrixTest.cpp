@@ -156,7 +156,9 @@ TEST_F (MatrixFixture, SampleAndHoldStepsAtFourHertzAndSlews)
         const float now = matrix.sampleAndHoldOutput();
         EXPECT_LE (std::abs (now - previous), 0.1f + 1e-6f);
         if (block <= 24)
+        {
             EXPECT_EQ (now, 0.0f) << "no target drawn before the clock wraps";
+        }
         if (now != previous)
             ++moves;
         previous = now;

@@ -156,7 +156,9 @@ TEST_F (ArpPlayback, LegatoGlidesFromTheLastArpeggiatedNote)
     EXPECT_EQ (starts[1].note, 69);
     for (int i = 0; i < VoicePool::kSize; ++i)
         if (! voice (i).isIdle() && voice (i).note() == 69)
+        {
             EXPECT_EQ (voice (i).glide().fromHz, 220.0f);
+        }
 }
 
 TEST_F (ArpPlayback, NotesPlayedBeforeTheArpeggiatorStillEndWithTheirKeys)

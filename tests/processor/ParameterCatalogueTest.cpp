@@ -140,7 +140,9 @@ TEST (ParameterLayout, PublishesEveryRowWithItsRangeTextAndGroup)
         EXPECT_FLOAT_EQ (ranged->convertFrom0to1 (ranged->getDefaultValue()), spec.defaultValue) << spec.id;
 
         if (const auto text = parameterValueText (spec, spec.defaultValue))
+        {
             EXPECT_EQ (parameter->getCurrentValueAsText().toStdString(), *text) << spec.id;
+        }
     }
 }
 
