@@ -46,6 +46,12 @@ if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$recipe" ]; then
     exit 0
 fi
 
+# Only a folder this script made (or an empty one) is ever replaced.
+if [ -d "$prefix" ] && [ -n "$(ls -A "$prefix")" ] && [ ! -f "$stamp" ]; then
+    echo "build-windows-deps: $prefix holds files this script did not make; refusing to replace it" >&2
+    exit 2
+fi
+
 started=$SECONDS
 work="$prefix.work"
 rm -rf "$prefix" "$work"
