@@ -20,7 +20,15 @@ struct RecordingListener : PresetManager::Listener
 // is a temporary folder).
 struct ManagerFixture : testing::Test
 {
-    ManagerFixture() { PresetManager::getUserPresetFolder().deleteRecursively(); }
+    // The processor starts as "First Light"; these tests start from the
+    // catalogue defaults, so a capture lists only what a test changed.
+    ManagerFixture()
+    {
+        PresetManager::getUserPresetFolder().deleteRecursively();
+        PresetDocument defaults;
+        defaults.name = "Init";
+        manager.loadPreset (defaults);
+    }
     ~ManagerFixture() override { PresetManager::getUserPresetFolder().deleteRecursively(); }
 
     PlumoraAudioProcessor processor;
@@ -163,8 +171,28 @@ TEST_F (ManagerFixture, RescanSkipsBrokenFilesAndFindsPresetsInAnyFolder)
     manager.rescan();
     ASSERT_EQ (manager.getUserPresets().size(), 1u);
     EXPECT_EQ (manager.getUserPresets()[0].name, "Good");
-    EXPECT_EQ (manager.getPresetsForScope (PresetScope::filter, "", false).size(), 1u);
-    EXPECT_EQ (manager.getPresetsForScope (PresetScope::filter, "Lead", false).size(), 0u);
+
+    // The factory bank has filter presets of its own; the user's one is listed beside them.
+    const auto factoryFilters = [this] (const juce::String& category)
+    {
+        std::size_t count = 0;
+        for (const auto& document : manager.getFactoryPresets())
+            count += document.scope == PresetScope::filter && (category.isEmpty() || document.tags.category == category) ? 1 : 0;
+        return count;
+    };
+    const auto names = [] (const std::vector<const PresetDocument*>& documents)
+    {
+        juce::StringArray list;
+        for (const auto* document : documents)
+            list.add (document->name);
+        return list;
+    };
+    const auto filters = manager.getPresetsForScope (PresetScope::filter, "", false);
+    EXPECT_EQ (filters.size(), factoryFilters ("") + 1);
+    EXPECT_TRUE (names (filters).contains ("Good"));
+    const auto leads = manager.getPresetsForScope (PresetScope::filter, "Lead", false);
+    EXPECT_EQ (leads.size(), factoryFilters ("Lead"));
+    EXPECT_FALSE (names (leads).contains ("Good")) << "it has no category";
     EXPECT_EQ (manager.getPresetsForScope (PresetScope::filter, "", true).size(), 0u);
 }
 

@@ -139,7 +139,13 @@ TEST (ParameterLayout, PublishesEveryRowWithItsRangeTextAndGroup)
         EXPECT_EQ (range.interval, isStepped (spec.kind) ? 1.0f : 0.0f) << spec.id;
         EXPECT_FLOAT_EQ (ranged->convertFrom0to1 (ranged->getDefaultValue()), spec.defaultValue) << spec.id;
 
+        // The processor starts as a factory preset, so the current value is not
+        // the default: check the text of both.
         if (const auto text = parameterValueText (spec, spec.defaultValue))
+        {
+            EXPECT_EQ (parameter->getText (parameter->getDefaultValue(), 100).toStdString(), *text) << spec.id;
+        }
+        if (const auto text = parameterValueText (spec, ranged->convertFrom0to1 (parameter->getValue())))
         {
             EXPECT_EQ (parameter->getCurrentValueAsText().toStdString(), *text) << spec.id;
         }

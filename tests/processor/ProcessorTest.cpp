@@ -25,7 +25,18 @@ struct ProcessorFixture : testing::Test
     PlumoraAudioProcessor processor;
     juce::AudioBuffer<float> buffer { 2, kBlock };
 
-    ProcessorFixture() { processor.prepareToPlay (kRate, kBlock); }
+    // The processor starts as the factory preset "First Light"; these tests
+    // are about the processor itself and start from the catalogue defaults
+    // (and the engine's own start-up tables).
+    ProcessorFixture()
+    {
+        PresetDocument defaults;
+        defaults.name = "Init";
+        defaults.wavetable1 = "factory:analog_stack";
+        defaults.wavetable2 = "factory:saw";
+        processor.presets().loadPreset (defaults);
+        processor.prepareToPlay (kRate, kBlock);
+    }
 
     void process (juce::MidiBuffer midi = {})
     {
@@ -79,14 +90,26 @@ TEST_F (ProcessorFixture, IdentityAndBusesAreThoseOfASynth)
     EXPECT_FALSE (processor.checkBusesLayoutSupported (layout));
 }
 
-TEST_F (ProcessorFixture, WithoutFactoryPresetsThereIsOneUnnamedProgram)
+TEST_F (ProcessorFixture, ProgramsAreTheFactoryListAndIndicesOutsideItAreIgnored)
 {
-    EXPECT_EQ (processor.getNumPrograms(), 1);
-    EXPECT_EQ (processor.getProgramName (0), "");
-    EXPECT_EQ (processor.getProgramName (5), "");
-    EXPECT_EQ (processor.getCurrentProgram(), 0);
-    processor.setCurrentProgram (3);
-    EXPECT_EQ (processor.getCurrentProgram(), 0);
+    const auto& factory = processor.presets().getFactoryPresets();
+    ASSERT_FALSE (factory.empty());
+    const int count = static_cast<int> (factory.size());
+    EXPECT_EQ (processor.getNumPrograms(), count);
+    EXPECT_EQ (processor.getProgramName (0), factory.front().name);
+    EXPECT_EQ (processor.getProgramName (-1), "");
+    EXPECT_EQ (processor.getProgramName (count), "");
+    EXPECT_EQ (processor.getCurrentPresetName(), "Init");
+    EXPECT_EQ (processor.getCurrentProgram(), 0) << "a name outside the factory list reads as program 0";
+
+    processor.setCurrentProgram (count);
+    processor.setCurrentProgram (-1);
+    EXPECT_EQ (processor.getCurrentPresetName(), "Init") << "out-of-range programs load nothing";
+    EXPECT_EQ (parameter ("filt_cutoff"), parameterSpec (ParamID::filt_cutoff).defaultValue);
+
+    processor.setCurrentProgram (count - 1);
+    EXPECT_EQ (processor.getCurrentPresetName(), factory.back().name);
+    EXPECT_EQ (processor.getCurrentProgram(), count - 1);
 }
 
 TEST_F (ProcessorFixture, NoteOnAndOffReachTheEngineWithVelocityScaled)
