@@ -1,10 +1,39 @@
 # The factory bank, in bank order (paths under presets/). The order is part
 # of the product: the manager reads the texts in this order.
 set(PLUMORA_FACTORY_PRESETS
+    afro-house-pad.pmpreset
+    analog-bass.pmpreset
+    bloom-bass-pluck.pmpreset
+    bloom-bass.pmpreset
+    bloom-lead.pmpreset
+    bloom-pad.pmpreset
+    deep-house-chord-pluck.pmpreset
+    deep-house-chord.pmpreset
+    detuned-saw-pluck-lead.pmpreset
+    drawbar-saw-organ-pad.pmpreset
     effects/ping-pong-delay.pmpreset
+    ethereal-texture.pmpreset
+    euro-bell-stab.pmpreset
+    euro-hoover.pmpreset
+    euro-saw-lead.pmpreset
     filter/warm-lowpass.pmpreset
+    first-light-ks.pmpreset
     first-light.pmpreset
+    fm-keys.pmpreset
+    french-house-bass.pmpreset
+    glass-foundation.pmpreset
+    glass-pluck.pmpreset
+    helix-bass.pmpreset
+    hornet-swarm.pmpreset
     modulation/trance-gate.pmpreset
+    mono-glide-saw-sub-bass.pmpreset
     oscillators/fat-saw-stack.pmpreset
+    pulsar-lead.pmpreset
+    reese-bass.pmpreset
     s1mple/warm-pad.pmpreset
+    screaming-lead.pmpreset
+    snappy-pluck.pmpreset
+    sunrise-chord.pmpreset
+    synth-guitar.pmpreset
+    warm-horizon.pmpreset
 )
