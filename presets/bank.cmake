@@ -11,11 +11,17 @@ set(PLUMORA_FACTORY_PRESETS
     deep-house-chord.pmpreset
     detuned-saw-pluck-lead.pmpreset
     drawbar-saw-organ-pad.pmpreset
+    effects/lush-reverb.pmpreset
+    effects/ott-pump.pmpreset
     effects/ping-pong-delay.pmpreset
+    effects/warm-chorus.pmpreset
     ethereal-texture.pmpreset
     euro-bell-stab.pmpreset
     euro-hoover.pmpreset
     euro-saw-lead.pmpreset
+    filter/bandpass-nasal.pmpreset
+    filter/bright-highpass.pmpreset
+    filter/resonant-sweep.pmpreset
     filter/warm-lowpass.pmpreset
     first-light-ks.pmpreset
     first-light.pmpreset
@@ -25,11 +31,22 @@ set(PLUMORA_FACTORY_PRESETS
     glass-pluck.pmpreset
     helix-bass.pmpreset
     hornet-swarm.pmpreset
+    modulation/dubstep-wobble.pmpreset
+    modulation/env-pluck.pmpreset
+    modulation/slow-filter-sweep.pmpreset
     modulation/trance-gate.pmpreset
     mono-glide-saw-sub-bass.pmpreset
+    oscillators/clean-sine-sub.pmpreset
+    oscillators/detuned-square.pmpreset
     oscillators/fat-saw-stack.pmpreset
+    oscillators/pad-layers.pmpreset
     pulsar-lead.pmpreset
     reese-bass.pmpreset
+    s1mple/bright-lead.pmpreset
+    s1mple/deep-sub.pmpreset
+    s1mple/ethereal-shimmer.pmpreset
+    s1mple/fm-pluck.pmpreset
+    s1mple/square-stab.pmpreset
     s1mple/warm-pad.pmpreset
     screaming-lead.pmpreset
     snappy-pluck.pmpreset
