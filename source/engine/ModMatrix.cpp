@@ -69,11 +69,11 @@ ModSourceID owningSource (int target) noexcept
 // unmodulated setting but at least 2 % of the range.
 float modulated (float current, float unmodulatedTarget, ParamID target, float sourceValue, float depth) noexcept
 {
-    const auto& spec = parameterSpec (target);
-    float span = spec.max - spec.min;
+    const auto& definition = parameterSpec (target);
+    float span = definition.max - definition.min;
     if (target != ParamID::osc1_tune && target != ParamID::osc2_tune && span > kWideRange)
         span = std::max (kMinimumWideShare * span, std::abs (unmodulatedTarget));
-    return spec.clamp (current + sourceValue * depth * span);
+    return definition.clamp (current + sourceValue * depth * span);
 }
 } // namespace
 

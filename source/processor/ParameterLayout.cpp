@@ -11,21 +11,21 @@ namespace plumora
 namespace
 {
 
-std::unique_ptr<juce::AudioParameterFloat> makeParameter (const ParameterSpec& spec)
+std::unique_ptr<juce::AudioParameterFloat> makeParameter (const ParameterSpec& definition)
 {
-    const float interval = isStepped (spec.kind) ? 1.0f : 0.0f;
+    const float interval = isStepped (definition.kind) ? 1.0f : 0.0f;
     auto attributes = juce::AudioParameterFloatAttributes();
 
-    if (parameterValueText (spec, spec.defaultValue).has_value())
-        attributes = attributes.withStringFromValueFunction ([&spec] (float value, int)
+    if (parameterValueText (definition, definition.defaultValue).has_value())
+        attributes = attributes.withStringFromValueFunction ([&definition] (float value, int)
         {
-            return juce::String (parameterValueText (spec, value).value_or (std::string()));
+            return juce::String (parameterValueText (definition, value).value_or (std::string()));
         });
 
-    return std::make_unique<juce::AudioParameterFloat> (juce::ParameterID { spec.id, 1 },
-                                                        spec.name,
-                                                        juce::NormalisableRange<float> (spec.min, spec.max, interval),
-                                                        spec.defaultValue,
+    return std::make_unique<juce::AudioParameterFloat> (juce::ParameterID { definition.id, 1 },
+                                                        definition.name,
+                                                        juce::NormalisableRange<float> (definition.min, definition.max, interval),
+                                                        definition.defaultValue,
                                                         attributes);
 }
 
@@ -69,14 +69,14 @@ juce::AudioProcessorValueTreeState::ParameterLayout createCatalogueParameterLayo
 
     for (int row = 0; row < kNumParameters; ++row)
     {
-        const auto& spec = parameterCatalogue()[row];
-        const juce::String path (spec.group);
+        const auto& definition = parameterCatalogue()[row];
+        const juce::String path (definition.group);
         const auto separator = path.indexOfChar ('/');
 
         if (separator < 0)
-            topGroup (path).entries.push_back ({ &spec, {}, {} });
+            topGroup (path).entries.push_back ({ &definition, {}, {} });
         else
-            topGroup (path.substring (0, separator)).subgroup (path).subgroupParameters.push_back (&spec);
+            topGroup (path.substring (0, separator)).subgroup (path).subgroupParameters.push_back (&definition);
     }
 
     juce::AudioProcessorValueTreeState::ParameterLayout layout;
@@ -93,8 +93,8 @@ juce::AudioProcessorValueTreeState::ParameterLayout createCatalogueParameterLayo
 
             const auto subName = entry.subgroupPath.fromFirstOccurrenceOf ("/", false, false);
             auto subgroup = std::make_unique<juce::AudioProcessorParameterGroup> (entry.subgroupPath, subName, "/");
-            for (const auto* spec : entry.subgroupParameters)
-                subgroup->addChild (makeParameter (*spec));
+            for (const auto* definition : entry.subgroupParameters)
+                subgroup->addChild (makeParameter (*definition));
             group->addChild (std::move (subgroup));
         }
         layout.add (std::move (group));

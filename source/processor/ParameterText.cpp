@@ -48,17 +48,17 @@ constexpr std::array<const char*, 10> kDelayDivisions { "1/4", "1/4D", "1/4T", "
 
 } // namespace
 
-std::optional<std::string> parameterValueText (const ParameterSpec& spec, float value)
+std::optional<std::string> parameterValueText (const ParameterSpec& definition, float value)
 {
     const auto whole = truncateShown (value);
 
-    switch (spec.kind)
+    switch (definition.kind)
     {
         case ParameterKind::Numeric:
         case ParameterKind::LfoMode:
         case ParameterKind::NoiseMode:     return std::nullopt;
         case ParameterKind::Percent:       return std::to_string (truncateShown (value * 100.0)) + "%";
-        case ParameterKind::UnitValue:     return unitValueText (value, spec.unit);
+        case ParameterKind::UnitValue:     return unitValueText (value, definition.unit);
         case ParameterKind::Integer:       return std::to_string (whole);
         case ParameterKind::LfoShape:      return listEntry (kLfoShapes, value);
         case ParameterKind::FilterType:    return listEntry (kFilterTypes, value);

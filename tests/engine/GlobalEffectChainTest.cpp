@@ -126,8 +126,8 @@ TEST_F (ChainFixture, EverythingOnStaysFiniteWithExtremeSettings)
     // bands, a full reverb) but nothing runs away.
     for (int row = 0; row < kNumParameters; ++row)
     {
-        const auto& spec = parameterCatalogue()[row];
-        set (static_cast<ParamID> (row), parameterSpec (static_cast<ParamID> (row)).kind == ParameterKind::Bypass ? 0.0f : spec.max);
+        const auto& definition = parameterCatalogue()[row];
+        set (static_cast<ParamID> (row), parameterSpec (static_cast<ParamID> (row)).kind == ParameterKind::Bypass ? 0.0f : definition.max);
     }
     slots.beginBlock();
     std::uint32_t random = 1;

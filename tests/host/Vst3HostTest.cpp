@@ -76,16 +76,16 @@ TEST_F (HostedPlumora, PublishesEveryCatalogueParameterWithItsNameAndValueText)
     int own = 0;
     for (int row = 0; row < plumora::kNumParameters; ++row)
     {
-        const auto& spec = plumora::parameterCatalogue()[row];
-        auto* parameter = parameterNamed (*plugin, spec.name);
-        ASSERT_NE (parameter, nullptr) << spec.name;
+        const auto& definition = plumora::parameterCatalogue()[row];
+        auto* parameter = parameterNamed (*plugin, definition.name);
+        ASSERT_NE (parameter, nullptr) << definition.name;
         ++own;
 
-        EXPECT_TRUE (parameter->isAutomatable()) << spec.name;
-        EXPECT_NEAR (parameter->getDefaultValue(), (spec.defaultValue - spec.min) / (spec.max - spec.min), 1e-6f) << spec.name;
-        if (const auto text = plumora::parameterValueText (spec, spec.defaultValue))
+        EXPECT_TRUE (parameter->isAutomatable()) << definition.name;
+        EXPECT_NEAR (parameter->getDefaultValue(), (definition.defaultValue - definition.min) / (definition.max - definition.min), 1e-6f) << definition.name;
+        if (const auto text = plumora::parameterValueText (definition, definition.defaultValue))
         {
-            EXPECT_EQ (parameter->getText (parameter->getDefaultValue(), 100).toStdString(), *text) << spec.name;
+            EXPECT_EQ (parameter->getText (parameter->getDefaultValue(), 100).toStdString(), *text) << definition.name;
         }
     }
     EXPECT_EQ (own, plumora::kNumParameters);

@@ -14,11 +14,11 @@ TEST (ParameterCatalogue, RowsAreUniqueAndLookUpsRoundTrip)
     std::set<std::string> ids;
     for (int row = 0; row < kNumParameters; ++row)
     {
-        const auto& spec = parameterCatalogue()[row];
-        EXPECT_TRUE (ids.insert (spec.id).second) << spec.id;
-        EXPECT_LE (spec.min, spec.defaultValue) << spec.id;
-        EXPECT_LE (spec.defaultValue, spec.max) << spec.id;
-        ASSERT_EQ (findParamID (spec.id), paramIDFromIndex (row)) << spec.id;
+        const auto& definition = parameterCatalogue()[row];
+        EXPECT_TRUE (ids.insert (definition.id).second) << definition.id;
+        EXPECT_LE (definition.min, definition.defaultValue) << definition.id;
+        EXPECT_LE (definition.defaultValue, definition.max) << definition.id;
+        ASSERT_EQ (findParamID (definition.id), paramIDFromIndex (row)) << definition.id;
     }
 
     EXPECT_EQ (index (ParamID::osc1_wt_pos), 0);
@@ -122,32 +122,32 @@ TEST (ParameterLayout, PublishesEveryRowWithItsRangeTextAndGroup)
     const auto& tree = processor.getParameterTree();
     for (int row = 0; row < kNumParameters; ++row)
     {
-        const auto& spec = parameterCatalogue()[row];
-        auto* parameter = processor.parameters().getParameter (spec.id);
-        ASSERT_NE (parameter, nullptr) << spec.id;
-        EXPECT_EQ (parameter->getName (100).toStdString(), spec.name);
+        const auto& definition = parameterCatalogue()[row];
+        auto* parameter = processor.parameters().getParameter (definition.id);
+        ASSERT_NE (parameter, nullptr) << definition.id;
+        EXPECT_EQ (parameter->getName (100).toStdString(), definition.name);
         const auto* group = groupHolding (tree, parameter);
-        ASSERT_NE (group, nullptr) << spec.id;
-        EXPECT_EQ (group->getID().toStdString(), spec.group) << spec.id;
+        ASSERT_NE (group, nullptr) << definition.id;
+        EXPECT_EQ (group->getID().toStdString(), definition.group) << definition.id;
 
         auto* ranged = dynamic_cast<juce::RangedAudioParameter*> (parameter);
         ASSERT_NE (ranged, nullptr);
         const auto& range = ranged->getNormalisableRange();
-        EXPECT_EQ (range.start, spec.min);
-        EXPECT_EQ (range.end, spec.max);
+        EXPECT_EQ (range.start, definition.min);
+        EXPECT_EQ (range.end, definition.max);
         EXPECT_EQ (range.skew, 1.0f);
-        EXPECT_EQ (range.interval, isStepped (spec.kind) ? 1.0f : 0.0f) << spec.id;
-        EXPECT_FLOAT_EQ (ranged->convertFrom0to1 (ranged->getDefaultValue()), spec.defaultValue) << spec.id;
+        EXPECT_EQ (range.interval, isStepped (definition.kind) ? 1.0f : 0.0f) << definition.id;
+        EXPECT_FLOAT_EQ (ranged->convertFrom0to1 (ranged->getDefaultValue()), definition.defaultValue) << definition.id;
 
         // The processor starts as a factory preset, so the current value is not
         // the default: check the text of both.
-        if (const auto text = parameterValueText (spec, spec.defaultValue))
+        if (const auto text = parameterValueText (definition, definition.defaultValue))
         {
-            EXPECT_EQ (parameter->getText (parameter->getDefaultValue(), 100).toStdString(), *text) << spec.id;
+            EXPECT_EQ (parameter->getText (parameter->getDefaultValue(), 100).toStdString(), *text) << definition.id;
         }
-        if (const auto text = parameterValueText (spec, ranged->convertFrom0to1 (parameter->getValue())))
+        if (const auto text = parameterValueText (definition, ranged->convertFrom0to1 (parameter->getValue())))
         {
-            EXPECT_EQ (parameter->getCurrentValueAsText().toStdString(), *text) << spec.id;
+            EXPECT_EQ (parameter->getCurrentValueAsText().toStdString(), *text) << definition.id;
         }
     }
 }
