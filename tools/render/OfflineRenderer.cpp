@@ -1,5 +1,6 @@
 #include "OfflineRenderer.h"
 
+#include "SafeFileWrite.h"
 #include "processor/PluginProcessor.h"
 
 #include <juce_audio_formats/juce_audio_formats.h>
@@ -85,25 +86,11 @@ Rendered renderPerformance (PlumoraAudioProcessor& processor, const Performance&
 
 bool writeWav (const Rendered& rendered, int bits, const juce::File& file, juce::String& error)
 {
-    if (file.isDirectory())
+    return writeThroughTemporary (file, error, [&] (const juce::File& temporary)
     {
-        error = "'" + file.getFullPathName() + "' is a folder";
-        return false;
-    }
-    if (! file.getParentDirectory().isDirectory())
-    {
-        error = "cannot write '" + file.getFullPathName() + "': its folder does not exist";
-        return false;
-    }
-
-    juce::TemporaryFile temporary (file);
-    {
-        auto stream = std::make_unique<juce::FileOutputStream> (temporary.getFile());
+        auto stream = std::make_unique<juce::FileOutputStream> (temporary);
         if (! stream->openedOk())
-        {
-            error = "cannot write '" + file.getFullPathName() + "'";
             return false;
-        }
         juce::WavAudioFormat wav;
         std::unique_ptr<juce::AudioFormatWriter> writer (wav.createWriterFor (stream.get(), rendered.sampleRate, 2, bits, {}, 0));
         if (writer == nullptr)
@@ -112,19 +99,8 @@ bool writeWav (const Rendered& rendered, int bits, const juce::File& file, juce:
             return false;
         }
         stream.release(); // the writer owns it now
-        if (! writer->writeFromAudioSampleBuffer (rendered.audio, 0, rendered.audio.getNumSamples()))
-        {
-            error = "writing '" + file.getFullPathName() + "' failed";
-            return false;
-        }
-    }
-
-    if (! temporary.overwriteTargetFileWithTemporary())
-    {
-        error = "cannot replace '" + file.getFullPathName() + "'";
-        return false;
-    }
-    return true;
+        return writer->writeFromAudioSampleBuffer (rendered.audio, 0, rendered.audio.getNumSamples());
+    });
 }
 
 } // namespace plumora::render

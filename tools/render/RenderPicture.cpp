@@ -1,5 +1,7 @@
 #include "RenderPicture.h"
 
+#include "SafeFileWrite.h"
+
 #include <juce_graphics/juce_graphics.h>
 
 #include <fftw3.h>
@@ -82,22 +84,12 @@ bool writePicture (const Rendered& rendered, const juce::File& file, juce::Strin
     drawWaveform (image, rendered.audio);
     drawSpectrogram (image, rendered.audio, rendered.sampleRate);
 
-    juce::TemporaryFile temporary (file);
+    return writeThroughTemporary (file, error, [&image] (const juce::File& temporary)
     {
-        juce::FileOutputStream stream (temporary.getFile());
+        juce::FileOutputStream stream (temporary);
         juce::PNGImageFormat png;
-        if (! stream.openedOk() || ! png.writeImageToStream (image, stream))
-        {
-            error = "cannot write '" + file.getFullPathName() + "'";
-            return false;
-        }
-    }
-    if (! temporary.overwriteTargetFileWithTemporary())
-    {
-        error = "cannot replace '" + file.getFullPathName() + "'";
-        return false;
-    }
-    return true;
+        return stream.openedOk() && png.writeImageToStream (image, stream);
+    });
 }
 
 } // namespace plumora::render
