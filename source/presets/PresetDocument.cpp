@@ -18,6 +18,7 @@ juce::String routingScopeId (ModScope scope)
     {
         case ModScope::per_voice:        return "per_voice";
         case ModScope::per_note_capture: return "per_note_capture";
+        case ModScope::global:
         default:                         return "global";
     }
 }

@@ -69,3 +69,23 @@ TEST (RealtimeLog, AFullRingDropsLinesInsteadOfBlockingAndLongLinesAreCut)
     EXPECT_EQ (text.size(), RealtimeLog::kCapacity * RealtimeLog::kLineBytes); // 239 characters and a newline each
     EXPECT_EQ (text.find ("one too many"), std::string::npos);
 }
+
+TEST (RealtimeLog, TheDrainThreadStopsWithItsLastUserAndStartsAgain)
+{
+    RealtimeLog log;
+    log.startDrainThread();
+    log.startDrainThread(); // two engines share the log
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE (log.post ("[test] first"));
+    log.stopDrainThread(); // one engine goes: the thread keeps running
+    ASSERT_TRUE (log.waitUntilDrained (std::chrono::seconds (5)));
+    log.stopDrainThread(); // the last one: the thread ends
+
+    ASSERT_TRUE (log.post ("[test] while stopped"));
+    log.startDrainThread();
+    ASSERT_TRUE (log.waitUntilDrained (std::chrono::seconds (5)));
+    log.stopDrainThread();
+    const auto text = testing::internal::GetCapturedStderr();
+    EXPECT_NE (text.find ("[test] first\n"), std::string::npos);
+    EXPECT_NE (text.find ("[test] while stopped\n"), std::string::npos) << "lines posted while stopped are written later";
+}
