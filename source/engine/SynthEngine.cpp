@@ -158,14 +158,14 @@ void SynthEngine::noteOn (int channel, int note, float velocity) noexcept
     if (chosen < 0)
         chosen = voices.chooseForNewNote();
 
-    startVoice (chosen, channel, note, unitRange (velocity), glideSourceHz);
+    startVoice (chosen, channel, note, unitRange (velocity), glideSourceHz, false);
     countRepetition (note);
 }
 
-void SynthEngine::startVoice (int voiceIndex, int channel, int note, float velocity, float glideSourceHz) noexcept
+void SynthEngine::startVoice (int voiceIndex, int channel, int note, float velocity, float glideSourceHz, bool byArpeggiator) noexcept
 {
     voices[voiceIndex].start (note, velocity, channel, oscillatorRandomState, glideSourceHz);
-    startedByArpeggiator[static_cast<std::size_t> (voiceIndex)] = false;
+    startedByArpeggiator[static_cast<std::size_t> (voiceIndex)] = byArpeggiator;
 }
 
 void SynthEngine::countRepetition (int note) noexcept
@@ -367,8 +367,7 @@ void SynthEngine::ArpVoices::arpEvent (const ArpEvent& event) noexcept
     const int voice = e.voices.chooseForNewNote();
     const bool legato = e.target (ParamID::arp_legato) > 0.5f
                         && static_cast<int> (e.target (ParamID::arp_pattern)) != Arpeggiator::Chord;
-    e.voices[voice].start (event.note, event.velocity, 1, e.oscillatorRandomState, legato ? e.lastArpFrequency : 0.0f);
-    e.startedByArpeggiator[static_cast<std::size_t> (voice)] = true;
+    e.startVoice (voice, 1, event.note, event.velocity, legato ? e.lastArpFrequency : 0.0f, true);
     e.countRepetition (event.note);
     e.lastArpFrequency = midiNoteToFrequency (static_cast<float> (event.note));
 }

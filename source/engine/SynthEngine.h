@@ -79,7 +79,7 @@ private:
     float target (ParamID id) const noexcept { return slots.target (id); }
     bool isPerNote (int channel) const noexcept { return isMpeEnabled() && channel > 1; }
     bool isArpeggiatorOn() const noexcept { return target (ParamID::arp_enabled) > 0.5f; }
-    void startVoice (int voiceIndex, int channel, int note, float velocity, float glideSourceHz) noexcept;
+    void startVoice (int voiceIndex, int channel, int note, float velocity, float glideSourceHz, bool byArpeggiator) noexcept;
     void releaseNote (int channel, int note) noexcept;
     void countRepetition (int note) noexcept;
     void renderBlock (int numSamples, const Wavetable* table1, const Wavetable* table2) noexcept;
