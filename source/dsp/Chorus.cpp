@@ -1,5 +1,7 @@
 #include "Chorus.h"
 
+#include "FastMath.h"
+
 #include "DspGuards.h"
 #include "WavetableReader.h"
 
@@ -23,23 +25,6 @@ constexpr double kEnsembleSwing = 0.0015;
 constexpr double kEnsembleRates[3] = { kPi / kTwoPi, 1.9477875 / kTwoPi, 1.1938052 / kTwoPi }; // 0.5, 0.31, 0.19 Hz
 constexpr float kEnsembleLeftGains[3] = { 0.7f, 0.5f, 0.3f };
 constexpr float kEnsembleRightGains[3] = { 0.3f, 0.5f, 0.7f };
-
-// sin(2 pi phase) for a phase in [0, 1): folded to a quarter wave, then an
-// 11th-order Taylor polynomial (error below 1e-7). Seven per sample with
-// std::sin would cost more than the rest of the chorus.
-inline float sinCycles (double phase) noexcept
-{
-    float x = static_cast<float> (phase);
-    if (x >= 0.5f)
-        x -= 1.0f; // [-0.5, 0.5)
-    if (x > 0.25f)
-        x = 0.5f - x;
-    else if (x < -0.25f)
-        x = -0.5f - x;
-    const float t = static_cast<float> (kTwoPi) * x;
-    const float t2 = t * t;
-    return t * (1.0f + t2 * (-1.0f / 6.0f + t2 * (1.0f / 120.0f + t2 * (-1.0f / 5040.0f + t2 * (1.0f / 362880.0f - t2 / 39916800.0f)))));
-}
 
 inline float clampDelay (float samples) noexcept { return std::clamp (samples, kShortestDelay, kLongestDelay); }
 
@@ -147,7 +132,7 @@ void Chorus::process (float* left, float* right, int numSamples) noexcept
             float taps[4];
             for (int k = 0; k < 4; ++k)
             {
-                taps[k] = clampDelay (sinCycles (classicPhases[k]) * classicSwing + classicCentre);
+                taps[k] = clampDelay (sinCycles (static_cast<float> (classicPhases[k])) * classicSwing + classicCentre);
                 classicPhases[k] = wrapUnit (classicPhases[k] + phaseStep);
             }
             const float classicGain = 0.5f * (1.0f - blend);
@@ -162,7 +147,7 @@ void Chorus::process (float* left, float* right, int numSamples) noexcept
             {
                 // Voice 2 follows a cosine: a quarter cycle ahead.
                 const double phase = v == 2 ? wrapUnit (ensemblePhases[v] + 0.25) : ensemblePhases[v];
-                const float delay = clampDelay (ensembleCentres[v] + sinCycles (phase) * ensembleSwing);
+                const float delay = clampDelay (ensembleCentres[v] + sinCycles (static_cast<float> (phase)) * ensembleSwing);
                 sumL += kEnsembleLeftGains[v] * read (lineL, delay);
                 sumR += kEnsembleRightGains[v] * read (lineR, delay);
                 ensemblePhases[v] = wrapUnit (ensemblePhases[v] + ensembleSteps[v]);

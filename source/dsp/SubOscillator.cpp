@@ -1,5 +1,7 @@
 #include "SubOscillator.h"
 
+#include "FastMath.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -14,13 +16,12 @@ void SubOscillator::addTo (float* left, float* right, int numSamples, double fre
     const double frequency = std::isfinite (frequencyHz) ? std::clamp (frequencyHz, 0.0, sampleRate * 0.5) : 0.0;
     const float increment = static_cast<float> (frequency / sampleRate);
     const bool square = shape >= 0.5f;
-    constexpr float twoPi = 6.28318530718f;
 
     for (int s = 0; s < numSamples; ++s)
     {
         phase += increment;
         phase -= std::floor (phase);
-        const float value = square ? (phase < 0.5f ? 1.0f : -1.0f) : std::sin (twoPi * phase);
+        const float value = square ? (phase < 0.5f ? 1.0f : -1.0f) : sinCycles (phase);
         left[s] += value * level;
         right[s] += value * level;
     }
