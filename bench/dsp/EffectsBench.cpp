@@ -2,6 +2,8 @@
 #include "dsp/MultibandSaturator.h"
 #include "dsp/ThreeBandEq.h"
 
+#include "BenchNoise.h"
+
 #include <benchmark/benchmark.h>
 
 #include <vector>
@@ -10,16 +12,7 @@ namespace
 {
 constexpr int kBlockSize = 512;
 
-std::vector<float> noiseBlock (unsigned seed)
-{
-    std::vector<float> block (kBlockSize);
-    for (auto& x : block)
-    {
-        seed = seed * 1664525u + 1013904223u;
-        x = 0.5f * (static_cast<float> (seed >> 8) / 8388608.0f - 1.0f);
-    }
-    return block;
-}
+std::vector<float> noiseBlock (unsigned seed) { return plumora::bench::noiseBlock (kBlockSize, seed, 0.5f); }
 
 // Per-voice distortion on one channel; argument: mix in percent.
 void distortionPerSample (benchmark::State& state)

@@ -3,6 +3,8 @@
 #include "dsp/Reverb.h"
 #include "dsp/StereoDelay.h"
 
+#include "BenchNoise.h"
+
 #include <benchmark/benchmark.h>
 
 #include <vector>
@@ -14,16 +16,7 @@ namespace
 constexpr int kBlockSize = 512;
 constexpr double kSampleRate = 48000.0;
 
-std::vector<float> noiseBlock (unsigned seed)
-{
-    std::vector<float> block (kBlockSize);
-    for (auto& x : block)
-    {
-        seed = seed * 1664525u + 1013904223u;
-        x = 0.5f * (static_cast<float> (seed >> 8) / 8388608.0f - 1.0f);
-    }
-    return block;
-}
+std::vector<float> noiseBlock (unsigned seed) { return plumora::bench::noiseBlock (kBlockSize, seed, 0.5f); }
 
 template <typename Effect>
 void runStereo (benchmark::State& state, Effect& effect)

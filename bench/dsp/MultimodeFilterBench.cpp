@@ -1,5 +1,7 @@
 #include "dsp/MultimodeFilter.h"
 
+#include "BenchNoise.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -10,17 +12,7 @@ namespace
 constexpr int kBlockSize = 512;
 constexpr const char* kModeNames[] = { "LP12", "LP24", "HP12", "HP24", "BP", "Notch", "Comb", "Formant" };
 
-std::vector<float> noiseBlock()
-{
-    std::vector<float> block (kBlockSize);
-    unsigned seed = 1;
-    for (auto& x : block)
-    {
-        seed = seed * 1664525u + 1013904223u;
-        x = static_cast<float> (seed >> 8) / 8388608.0f - 1.0f;
-    }
-    return block;
-}
+std::vector<float> noiseBlock() { return plumora::bench::noiseBlock (kBlockSize, 1, 1.0f); }
 
 // One voice channel's filter over blocks of 512 at 48 kHz.
 // Arguments: mode index, drive (percent), resonance (percent).
