@@ -3,11 +3,15 @@
 #include "processor/ParameterCatalogue.h"
 #include "processor/ParameterText.h"
 
+#include "host/HostedParameters.h"
+
 #include <juce_audio_processors/juce_audio_processors.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <thread>
+
+using plumora::test::parameterNamed;
 
 namespace
 {
@@ -45,13 +49,6 @@ struct HostedPlumora : testing::Test
         return instance;
     }
 
-    static juce::AudioProcessorParameter* parameterNamed (juce::AudioPluginInstance& plugin, const juce::String& name)
-    {
-        for (auto* parameter : plugin.getParameters())
-            if (parameter->getName (100) == name)
-                return parameter;
-        return nullptr;
-    }
 };
 } // namespace
 

@@ -6,11 +6,15 @@
 
 #include "processor/ParameterCatalogue.h"
 
+#include "host/HostedParameters.h"
+
 #include <juce_audio_processors/juce_audio_processors.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <set>
+
+using plumora::test::parameterNamed;
 
 namespace
 {
@@ -37,14 +41,6 @@ struct WindowsHost : testing::Test
         auto instance = format.createInstanceFromDescription (*found[0], kRate, kMaxBlock, error);
         EXPECT_NE (instance, nullptr) << error;
         return instance;
-    }
-
-    static juce::AudioProcessorParameter* parameterNamed (juce::AudioPluginInstance& plugin, const juce::String& name)
-    {
-        for (auto* parameter : plugin.getParameters())
-            if (parameter->getName (100) == name)
-                return parameter;
-        return nullptr;
     }
 
     // Renders blocks of the given sizes with a chord held; every sample must be finite.
