@@ -65,7 +65,6 @@ void GlobalEffectChain::process (float* left, float* right, int numSamples, cons
     reverb.settings = { std::clamp (v (ParamID::reverb_size), 0.0f, 1.0f), std::clamp (v (ParamID::reverb_damp), 0.0f, 1.0f),
                         v (ParamID::reverb_mix), std::clamp (v (ParamID::reverb_pre_delay), 0.0f, 100.0f),
                         switchedOff (v (ParamID::reverb_bypass), v (ParamID::reverb_mix)) };
-    reverb.updatePreDelay();
     reverb.process (left, right, numSamples);
 
     const float low = v (ParamID::eq_low_gain), mid = v (ParamID::eq_mid_gain), high = v (ParamID::eq_high_gain);
