@@ -96,10 +96,22 @@ float AdsrEnvelope::tick() noexcept
     return static_cast<float> (level);
 }
 
+void AdsrEnvelope::render (float* output, int numSamples) noexcept
+{
+    int s = 0;
+    while (s < numSamples && (stage == Attack || stage == Decay || stage == Release))
+        output[s++] = tick();
+    if (stage == Sustain)
+        level = sustain;
+    std::fill (output + s, output + std::max (s, numSamples), static_cast<float> (level));
+}
+
 float AdsrEnvelope::advance (int numSamples) noexcept
 {
-    for (int i = 0; i < numSamples; ++i)
+    for (int i = 0; i < numSamples && (stage == Attack || stage == Decay || stage == Release); ++i)
         tick();
+    if (stage == Sustain)
+        level = sustain;
     return stage == Idle ? 0.0f : static_cast<float> (level);
 }
 

@@ -20,6 +20,9 @@ public:
     void reset() noexcept;
 
     float tick() noexcept;
+    // Writes the next numSamples values (the same as numSamples ticks);
+    // held and finished stages cost one fill.
+    void render (float* output, int numSamples) noexcept;
     // Advances numSamples ticks and returns the last value.
     float advance (int numSamples) noexcept;
 

@@ -110,14 +110,25 @@ inline float applyDrive (float x, float driveGain) noexcept
         return x;
 }
 
-template <FilterMode Mode, bool Driven, bool LevelDamped>
+// Gain, offset and drive have no memory, so they run as one loop of their own
+// (which the compiler vectorises) ahead of the sample-by-sample filter.
+void shapeSvfInput (float* samples, int numSamples, float inputGain, float offset, float driveGain) noexcept
+{
+    if (driveGain > 0.0f)
+        for (int i = 0; i < numSamples; ++i)
+            samples[i] = applyDrive<true> (samples[i] * inputGain + offset, driveGain);
+    else
+        for (int i = 0; i < numSamples; ++i)
+            samples[i] = samples[i] * inputGain + offset;
+}
+
+template <FilterMode Mode, bool LevelDamped>
 void runSvf (float* samples, int numSamples, MultimodeFilter::SvfState& first, MultimodeFilter::SvfState& second,
-             const SvfCoefficients& c, float inputGain, float offset, float driveGain) noexcept
+             const SvfCoefficients& c) noexcept
 {
     for (int i = 0; i < numSamples; ++i)
     {
-        const float u = applyDrive<Driven> (samples[i] * inputGain + offset, driveGain);
-        const auto out = tickSvf<LevelDamped> (first, c, u);
+        const auto out = tickSvf<LevelDamped> (first, c, samples[i]);
 
         if constexpr (Mode == FilterMode::LowPass12)
             samples[i] = out.low;
@@ -134,25 +145,18 @@ void runSvf (float* samples, int numSamples, MultimodeFilter::SvfState& first, M
     }
 }
 
-template <bool Driven, bool LevelDamped>
+template <bool LevelDamped>
 void runSvfMode (FilterMode mode, float* samples, int numSamples, MultimodeFilter::SvfState& first,
-                 MultimodeFilter::SvfState& second, const SvfCoefficients& c, float inputGain, float offset,
-                 float driveGain) noexcept
+                 MultimodeFilter::SvfState& second, const SvfCoefficients& c) noexcept
 {
     switch (mode)
     {
-        case FilterMode::LowPass12:
-            return runSvf<FilterMode::LowPass12, Driven, LevelDamped> (samples, numSamples, first, second, c, inputGain, offset, driveGain);
-        case FilterMode::LowPass24:
-            return runSvf<FilterMode::LowPass24, Driven, LevelDamped> (samples, numSamples, first, second, c, inputGain, offset, driveGain);
-        case FilterMode::HighPass12:
-            return runSvf<FilterMode::HighPass12, Driven, LevelDamped> (samples, numSamples, first, second, c, inputGain, offset, driveGain);
-        case FilterMode::HighPass24:
-            return runSvf<FilterMode::HighPass24, Driven, LevelDamped> (samples, numSamples, first, second, c, inputGain, offset, driveGain);
-        case FilterMode::BandPass:
-            return runSvf<FilterMode::BandPass, Driven, LevelDamped> (samples, numSamples, first, second, c, inputGain, offset, driveGain);
-        default:
-            return runSvf<FilterMode::Notch, Driven, LevelDamped> (samples, numSamples, first, second, c, inputGain, offset, driveGain);
+        case FilterMode::LowPass12:  return runSvf<FilterMode::LowPass12, LevelDamped> (samples, numSamples, first, second, c);
+        case FilterMode::LowPass24:  return runSvf<FilterMode::LowPass24, LevelDamped> (samples, numSamples, first, second, c);
+        case FilterMode::HighPass12: return runSvf<FilterMode::HighPass12, LevelDamped> (samples, numSamples, first, second, c);
+        case FilterMode::HighPass24: return runSvf<FilterMode::HighPass24, LevelDamped> (samples, numSamples, first, second, c);
+        case FilterMode::BandPass:   return runSvf<FilterMode::BandPass, LevelDamped> (samples, numSamples, first, second, c);
+        default:                     return runSvf<FilterMode::Notch, LevelDamped> (samples, numSamples, first, second, c);
     }
 }
 
@@ -229,22 +233,15 @@ void MultimodeFilter::processSvfModes (FilterMode mode, float* samples, int numS
     const float k = 2.0f * (1.0f - resonance);
     const auto coefficients = makeSvfCoefficients (cutoff, sampleRate, k);
 
-    const bool driven = driveGain > 0.0f;
-
     if (k < kSelfOscillationDamping)
     {
-        if (driven)
-            runSvfMode<true, true> (mode, samples, numSamples, stage1, stage2, coefficients, 1.0f, kSelfOscillationOffset, driveGain);
-        else
-            runSvfMode<false, true> (mode, samples, numSamples, stage1, stage2, coefficients, 1.0f, kSelfOscillationOffset, driveGain);
+        shapeSvfInput (samples, numSamples, 1.0f, kSelfOscillationOffset, driveGain);
+        runSvfMode<true> (mode, samples, numSamples, stage1, stage2, coefficients);
     }
     else
     {
-        const float inputGain = std::sqrt (k * 0.5f);
-        if (driven)
-            runSvfMode<true, false> (mode, samples, numSamples, stage1, stage2, coefficients, inputGain, 0.0f, driveGain);
-        else
-            runSvfMode<false, false> (mode, samples, numSamples, stage1, stage2, coefficients, inputGain, 0.0f, driveGain);
+        shapeSvfInput (samples, numSamples, std::sqrt (k * 0.5f), 0.0f, driveGain);
+        runSvfMode<false> (mode, samples, numSamples, stage1, stage2, coefficients);
     }
 }
 

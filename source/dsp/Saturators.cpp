@@ -2,6 +2,7 @@
 
 #include "FastMath.h"
 
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 
@@ -41,14 +42,33 @@ void BloomSaturator::reset() noexcept
     rightState = {};
 }
 
-float BloomSaturator::processSample (Channel& channel, float x, float amount, float evenDrive, float makeUp) noexcept
+void BloomSaturator::processChannel (Channel& channel, float* samples, int numSamples, float amount, float evenDrive,
+                                     float makeUp) noexcept
 {
-    const float t = fastTanh (x);
-    const float u = evenDrive * t * t + t;
-    const float y = u - channel.lastIn + dcCoefficient * channel.lastOut;
-    channel.lastIn = u;
-    channel.lastOut = y;
-    return x + amount * (makeUp * y - x);
+    // The waveshaper has no memory, so it runs as its own loop (which the
+    // compiler vectorises); only the DC blocker is sample by sample.
+    constexpr int kChunk = 64;
+    float shaped[kChunk];
+    for (int start = 0; start < numSamples; start += kChunk)
+    {
+        const int length = std::min (kChunk, numSamples - start);
+        float* x = samples + start;
+        for (int s = 0; s < length; ++s)
+        {
+            const float t = fastTanh (x[s]);
+            shaped[s] = evenDrive * t * t + t;
+        }
+        float lastIn = channel.lastIn, lastOut = channel.lastOut;
+        for (int s = 0; s < length; ++s)
+        {
+            const float y = shaped[s] - lastIn + dcCoefficient * lastOut;
+            lastIn = shaped[s];
+            lastOut = y;
+            x[s] += amount * (makeUp * y - x[s]);
+        }
+        channel.lastIn = lastIn;
+        channel.lastOut = lastOut;
+    }
 }
 
 void BloomSaturator::process (float* left, float* right, int numSamples, float bloom) noexcept
@@ -59,11 +79,8 @@ void BloomSaturator::process (float* left, float* right, int numSamples, float b
     const float amount = 0.3f * bloom;
     const float evenDrive = 2.0f * amount;
     const float makeUp = 1.0f / (evenDrive + 1.0f);
-    for (int s = 0; s < numSamples; ++s)
-    {
-        left[s] = processSample (leftState, left[s], amount, evenDrive, makeUp);
-        right[s] = processSample (rightState, right[s], amount, evenDrive, makeUp);
-    }
+    processChannel (leftState, left, numSamples, amount, evenDrive, makeUp);
+    processChannel (rightState, right, numSamples, amount, evenDrive, makeUp);
 }
 
 } // namespace plumora

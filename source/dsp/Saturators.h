@@ -25,7 +25,7 @@ private:
         float lastIn = 0.0f, lastOut = 0.0f;
     };
 
-    float processSample (Channel& channel, float x, float amount, float evenDrive, float makeUp) noexcept;
+    void processChannel (Channel& channel, float* samples, int numSamples, float amount, float evenDrive, float makeUp) noexcept;
 
     float dcCoefficient = 0.995f;
     Channel leftState, rightState;

@@ -353,9 +353,12 @@ void Voice::render (float* left, float* right, int numSamples, const VoiceParame
     distortion.process (mixLeft.data(), numSamples);
     distortion.process (mixRight.data(), numSamples);
 
+    // The slots are done with the scratch buffer by now.
+    float* gains = oscLeft.data();
+    amplitudeEnvelope.render (gains, numSamples);
     for (int s = 0; s < numSamples; ++s)
     {
-        const float gain = amplitudeEnvelope.tick() * currentVelocity;
+        const float gain = gains[s] * currentVelocity;
         left[s] += gain * mixLeft[static_cast<std::size_t> (s)];
         right[s] += gain * mixRight[static_cast<std::size_t> (s)];
     }

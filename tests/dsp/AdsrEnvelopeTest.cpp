@@ -5,6 +5,7 @@
 #include <cmath>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 using plumora::AdsrEnvelope;
 
@@ -241,4 +242,36 @@ TEST (AdsrEnvelope, NonsenseSampleRatesKeepThePreviousOne)
         envelope.noteOn();
         EXPECT_EQ (ticksUntil (envelope, AdsrEnvelope::Decay), 480) << rate;
     }
+}
+
+// The block forms must give exactly what sample-by-sample ticking gives,
+// through every stage change, a sustain moved while held, and idle.
+TEST (AdsrEnvelope, BlockRenderAndAdvanceMatchTicking)
+{
+    auto ticked = preparedEnvelope (48000.0, 0.004f, 0.01f, 0.6f, 0.01f);
+    auto rendered = ticked;
+    auto advanced = ticked;
+    ticked.noteOn();
+    rendered.noteOn();
+    advanced.noteOn();
+
+    std::vector<float> block (333);
+    for (int b = 0; b < 12; ++b)
+    {
+        if (b == 5)
+            for (auto* e : { &ticked, &rendered, &advanced })
+                e->setParameters (0.004f, 0.01f, 0.3f, 0.01f);
+        if (b == 7)
+            for (auto* e : { &ticked, &rendered, &advanced })
+                e->noteOff();
+
+        rendered.render (block.data(), static_cast<int> (block.size()));
+        const float last = advanced.advance (static_cast<int> (block.size()));
+        for (std::size_t s = 0; s < block.size(); ++s)
+            ASSERT_EQ (block[s], ticked.tick()) << "block " << b << ", sample " << s;
+        ASSERT_EQ (last, block.back()) << "block " << b;
+        ASSERT_EQ (rendered.getStage(), ticked.getStage());
+        ASSERT_EQ (advanced.getStage(), ticked.getStage());
+    }
+    EXPECT_TRUE (rendered.isIdle());
 }
