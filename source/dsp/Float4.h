@@ -18,6 +18,7 @@ namespace plumora
 
 struct Float4
 {
+    static constexpr int kWidth = 4;
     __m128 v;
 
     static Float4 load (const float* p) noexcept { return { _mm_load_ps (p) }; }
@@ -42,16 +43,35 @@ inline Float4 fractionalPart (Float4 x) noexcept { return { _mm_sub_ps (x.v, _mm
 // Splits a phase in [0, 1) into a table index (masked to size - 1) and the
 // fraction between that index and the next.
 template <int Size>
-inline void tableIndex (Float4 phase, int (&index)[4], Float4& fraction) noexcept
+inline __m128i maskedIndex (Float4 phase, Float4& fraction) noexcept
 {
     const __m128 scaled = _mm_mul_ps (phase.v, _mm_set1_ps (static_cast<float> (Size)));
     const __m128i whole = _mm_cvttps_epi32 (scaled);
     fraction = { _mm_sub_ps (scaled, _mm_cvtepi32_ps (whole)) };
-    const __m128i masked = _mm_and_si128 (whole, _mm_set1_epi32 (Size - 1));
-    index[0] = _mm_cvtsi128_si32 (masked);
-    index[1] = _mm_cvtsi128_si32 (_mm_shuffle_epi32 (masked, 0x55));
-    index[2] = _mm_cvtsi128_si32 (_mm_shuffle_epi32 (masked, 0xaa));
-    index[3] = _mm_cvtsi128_si32 (_mm_shuffle_epi32 (masked, 0xff));
+    return _mm_and_si128 (whole, _mm_set1_epi32 (Size - 1));
+}
+
+// Extracted lane by lane: reading back a vector store would stall.
+inline void extractLanes (__m128i lanes, int (&index)[4]) noexcept
+{
+    index[0] = _mm_cvtsi128_si32 (lanes);
+    index[1] = _mm_cvtsi128_si32 (_mm_shuffle_epi32 (lanes, 0x55));
+    index[2] = _mm_cvtsi128_si32 (_mm_shuffle_epi32 (lanes, 0xaa));
+    index[3] = _mm_cvtsi128_si32 (_mm_shuffle_epi32 (lanes, 0xff));
+}
+
+template <int Size>
+inline void tableIndex (Float4 phase, int (&index)[4], Float4& fraction) noexcept
+{
+    extractLanes (maskedIndex<Size> (phase, fraction), index);
+}
+
+// The same, plus each lane's own offset (its frame's start).
+template <int Size>
+inline void tableIndex (Float4 phase, const int* offsets, int (&index)[4], Float4& fraction) noexcept
+{
+    const __m128i masked = maskedIndex<Size> (phase, fraction);
+    extractLanes (_mm_add_epi32 (masked, _mm_loadu_si128 (reinterpret_cast<const __m128i*> (offsets))), index);
 }
 
 // The four taps around each lane's index: rows[k] holds tap k (index - 1 + k) of every lane.
@@ -72,6 +92,7 @@ inline void gatherTaps (const float* frame, const int (&index)[4], Float4 (&rows
 
 struct Float4
 {
+    static constexpr int kWidth = 4;
     float v[4];
 
     static Float4 load (const float* p) noexcept { return { { p[0], p[1], p[2], p[3] } }; }
@@ -101,15 +122,21 @@ inline Float4 fractionalPart (Float4 x) noexcept
 }
 
 template <int Size>
-inline void tableIndex (Float4 phase, int (&index)[4], Float4& fraction) noexcept
+inline void tableIndex (Float4 phase, const int* offsets, int (&index)[4], Float4& fraction) noexcept
 {
     for (int i = 0; i < 4; ++i)
     {
         const float scaled = phase.v[i] * static_cast<float> (Size);
         const int whole = static_cast<int> (scaled);
         fraction.v[i] = scaled - static_cast<float> (whole);
-        index[i] = whole & (Size - 1);
+        index[i] = (whole & (Size - 1)) + (offsets != nullptr ? offsets[i] : 0);
     }
+}
+
+template <int Size>
+inline void tableIndex (Float4 phase, int (&index)[4], Float4& fraction) noexcept
+{
+    tableIndex<Size> (phase, nullptr, index, fraction);
 }
 
 inline void gatherTaps (const float* frame, const int (&index)[4], Float4 (&rows)[4]) noexcept
@@ -120,15 +147,5 @@ inline void gatherTaps (const float* frame, const int (&index)[4], Float4 (&rows
 }
 
 #endif
-
-// 4-point Catmull-Rom on four lanes at once.
-inline Float4 catmullRom (const Float4 (&y)[4], Float4 f) noexcept
-{
-    const Float4 half = Float4::fill (0.5f);
-    const Float4 c1 = half * (y[2] - y[0]);
-    const Float4 c2 = y[0] - Float4::fill (2.5f) * y[1] + Float4::fill (2.0f) * y[2] - half * y[3];
-    const Float4 c3 = Float4::fill (1.5f) * (y[1] - y[2]) + half * (y[3] - y[0]);
-    return ((c3 * f + c2) * f + c1) * f + y[1];
-}
 
 } // namespace plumora

@@ -17,13 +17,28 @@ void SubOscillator::addTo (float* left, float* right, int numSamples, double fre
     const float increment = static_cast<float> (frequency / sampleRate);
     const bool square = shape >= 0.5f;
 
-    for (int s = 0; s < numSamples; ++s)
+    // The phase recursion is serial; the waveform is read in a loop of its
+    // own, which the compiler vectorises.
+    constexpr int kChunk = 64;
+    float phases[kChunk];
+    for (int start = 0; start < numSamples; start += kChunk)
     {
-        phase += increment;
-        phase -= std::floor (phase);
-        const float value = square ? (phase < 0.5f ? 1.0f : -1.0f) : sinCycles (phase);
-        left[s] += value * level;
-        right[s] += value * level;
+        const int length = std::min (kChunk, numSamples - start);
+        for (int s = 0; s < length; ++s)
+        {
+            phase += increment;
+            if (phase >= 1.0f) // the increment stays below half a cycle
+                phase -= 1.0f;
+            phases[s] = phase;
+        }
+        float* l = left + start;
+        float* r = right + start;
+        for (int s = 0; s < length; ++s)
+        {
+            const float value = square ? (phases[s] < 0.5f ? level : -level) : sinCycles (phases[s]) * level;
+            l[s] += value;
+            r[s] += value;
+        }
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "UnisonKernels.h"
 #include "Wavetable.h"
 
 #include <array>
@@ -58,7 +59,9 @@ public:
     float phaseOf (int copy) const noexcept { return phase[static_cast<std::size_t> (copy)]; }
     float driftOf (int copy) const noexcept { return drift[static_cast<std::size_t> (copy)]; }
 
-    struct Kernel;
+    // Eight-lane kernels are used where the CPU has them; tests and
+    // benchmarks switch them off to compare with the four-lane ones.
+    void setWideKernels (bool enabled) noexcept;
 
 private:
     struct Layout
@@ -87,6 +90,7 @@ private:
     Layout layout;
     float previousPosition = 0.0f;
     bool firstBlock = true;
+    bool wideKernels = cpuHasWideKernels();
     float highPassLeft = 0.0f, highPassRight = 0.0f;
 };
 
