@@ -88,10 +88,12 @@ inline SvfOutputs tickSvf (MultimodeFilter::SvfState& s, const SvfCoefficients& 
         a2 = c.g * a1;
     }
 
-    const float v1 = a1 * s.ic1 + a2 * (v0 - s.ic2);
+    // Arranged so the recursion through the states is as short as it can be
+    // (the terms of the input are formed off it): ic2 + 2 g v1 is 2 v2 - ic2.
+    const float v1 = (a1 * s.ic1 + a2 * v0) - a2 * s.ic2;
     const float v2 = s.ic2 + c.g * v1;
     s.ic1 = 2.0f * v1 - s.ic1;
-    s.ic2 = 2.0f * v2 - s.ic2;
+    s.ic2 = s.ic2 + 2.0f * c.g * v1;
     // Both states together: at low cutoffs the band state is g times smaller
     // than the low-pass one, and zeroing it alone would leave the low-pass
     // state stuck just above the threshold.
@@ -122,41 +124,58 @@ void shapeSvfInput (float* samples, int numSamples, float inputGain, float offse
             samples[i] = samples[i] * inputGain + offset;
 }
 
-template <FilterMode Mode, bool LevelDamped>
-void runSvf (float* samples, int numSamples, MultimodeFilter::SvfState& first, MultimodeFilter::SvfState& second,
-             const SvfCoefficients& c) noexcept
+// One or two channels in one loop: the states live in locals (registers)
+// for the block, and two channels' recursions overlap in the CPU.
+template <FilterMode Mode, bool LevelDamped, int Channels>
+void runSvf (float* const* samples, MultimodeFilter::SvfState* const* firstStates, MultimodeFilter::SvfState* const* secondStates,
+             int numSamples, const SvfCoefficients& c) noexcept
 {
-    for (int i = 0; i < numSamples; ++i)
+    MultimodeFilter::SvfState first[Channels], second[Channels];
+    for (int ch = 0; ch < Channels; ++ch)
     {
-        const auto out = tickSvf<LevelDamped> (first, c, samples[i]);
+        first[ch] = *firstStates[ch];
+        second[ch] = *secondStates[ch];
+    }
 
-        if constexpr (Mode == FilterMode::LowPass12)
-            samples[i] = out.low;
-        else if constexpr (Mode == FilterMode::LowPass24)
-            samples[i] = tickSvf<LevelDamped> (second, c, out.low).low;
-        else if constexpr (Mode == FilterMode::HighPass12)
-            samples[i] = out.high;
-        else if constexpr (Mode == FilterMode::HighPass24)
-            samples[i] = tickSvf<LevelDamped> (second, c, out.high).high;
-        else if constexpr (Mode == FilterMode::BandPass)
-            samples[i] = out.band;
-        else
-            samples[i] = out.low + out.high;
+    for (int i = 0; i < numSamples; ++i)
+        for (int ch = 0; ch < Channels; ++ch)
+        {
+            float& x = samples[ch][i];
+            const auto out = tickSvf<LevelDamped> (first[ch], c, x);
+
+            if constexpr (Mode == FilterMode::LowPass12)
+                x = out.low;
+            else if constexpr (Mode == FilterMode::LowPass24)
+                x = tickSvf<LevelDamped> (second[ch], c, out.low).low;
+            else if constexpr (Mode == FilterMode::HighPass12)
+                x = out.high;
+            else if constexpr (Mode == FilterMode::HighPass24)
+                x = tickSvf<LevelDamped> (second[ch], c, out.high).high;
+            else if constexpr (Mode == FilterMode::BandPass)
+                x = out.band;
+            else
+                x = out.low + out.high;
+        }
+
+    for (int ch = 0; ch < Channels; ++ch)
+    {
+        *firstStates[ch] = first[ch];
+        *secondStates[ch] = second[ch];
     }
 }
 
-template <bool LevelDamped>
-void runSvfMode (FilterMode mode, float* samples, int numSamples, MultimodeFilter::SvfState& first,
-                 MultimodeFilter::SvfState& second, const SvfCoefficients& c) noexcept
+template <bool LevelDamped, int Channels>
+void runSvfMode (FilterMode mode, float* const* samples, MultimodeFilter::SvfState* const* first,
+                 MultimodeFilter::SvfState* const* second, int numSamples, const SvfCoefficients& c) noexcept
 {
     switch (mode)
     {
-        case FilterMode::LowPass12:  return runSvf<FilterMode::LowPass12, LevelDamped> (samples, numSamples, first, second, c);
-        case FilterMode::LowPass24:  return runSvf<FilterMode::LowPass24, LevelDamped> (samples, numSamples, first, second, c);
-        case FilterMode::HighPass12: return runSvf<FilterMode::HighPass12, LevelDamped> (samples, numSamples, first, second, c);
-        case FilterMode::HighPass24: return runSvf<FilterMode::HighPass24, LevelDamped> (samples, numSamples, first, second, c);
-        case FilterMode::BandPass:   return runSvf<FilterMode::BandPass, LevelDamped> (samples, numSamples, first, second, c);
-        default:                     return runSvf<FilterMode::Notch, LevelDamped> (samples, numSamples, first, second, c);
+        case FilterMode::LowPass12:  return runSvf<FilterMode::LowPass12, LevelDamped, Channels> (samples, first, second, numSamples, c);
+        case FilterMode::LowPass24:  return runSvf<FilterMode::LowPass24, LevelDamped, Channels> (samples, first, second, numSamples, c);
+        case FilterMode::HighPass12: return runSvf<FilterMode::HighPass12, LevelDamped, Channels> (samples, first, second, numSamples, c);
+        case FilterMode::HighPass24: return runSvf<FilterMode::HighPass24, LevelDamped, Channels> (samples, first, second, numSamples, c);
+        case FilterMode::BandPass:   return runSvf<FilterMode::BandPass, LevelDamped, Channels> (samples, first, second, numSamples, c);
+        default:                     return runSvf<FilterMode::Notch, LevelDamped, Channels> (samples, first, second, numSamples, c);
     }
 }
 
@@ -200,49 +219,82 @@ void MultimodeFilter::prepare (double newSampleRate)
     combWriteIndex = 0;
 }
 
+float MultimodeFilter::driveGain() const noexcept
+{
+    const float drive = clampSetting (settings.drive, 0.0f, 1.0f, 0.0f);
+    return drive > kDriveThreshold ? std::pow (10.0f, drive * kDriveDecibels / 20.0f) : 0.0f;
+}
+
+FilterMode MultimodeFilter::mode() const noexcept
+{
+    return static_cast<FilterMode> (std::clamp (static_cast<int> (settings.mode), 0, static_cast<int> (FilterMode::Formant)));
+}
+
 void MultimodeFilter::process (float* samples, int numSamples) noexcept
 {
     if (settings.bypass || samples == nullptr || numSamples <= 0)
         return;
 
-    const float drive = clampSetting (settings.drive, 0.0f, 1.0f, 0.0f);
-    const float driveGain = drive > kDriveThreshold ? std::pow (10.0f, drive * kDriveDecibels / 20.0f) : 0.0f;
-
-    const auto mode = static_cast<FilterMode> (std::clamp (static_cast<int> (settings.mode), 0, static_cast<int> (FilterMode::Formant)));
-    switch (mode)
+    switch (mode())
     {
         case FilterMode::Comb:
-            processComb (samples, numSamples, driveGain);
+            processComb (samples, numSamples, driveGain());
             break;
         case FilterMode::Formant:
-            processFormant (samples, numSamples, driveGain);
+            processFormant (samples, numSamples, driveGain());
             break;
         default:
-            processSvfModes (mode, samples, numSamples, driveGain);
+            processSvfModes (&samples, this, 1, numSamples);
             break;
     }
 
     clearSvfStatesIfNotFinite();
 }
 
-void MultimodeFilter::processSvfModes (FilterMode mode, float* samples, int numSamples, float driveGain) noexcept
+void MultimodeFilter::processPair (MultimodeFilter& left, MultimodeFilter& right, float* leftSamples, float* rightSamples,
+                                   int numSamples) noexcept
+{
+    const auto& a = left.settings;
+    const auto& b = right.settings;
+    const bool sameSvf = ! a.bypass && ! b.bypass && leftSamples != nullptr && rightSamples != nullptr && numSamples > 0
+                         && left.sampleRate == right.sampleRate && left.mode() == right.mode()
+                         && left.mode() != FilterMode::Comb && left.mode() != FilterMode::Formant
+                         && a.cutoff == b.cutoff && a.resonance == b.resonance && a.drive == b.drive;
+    if (! sameSvf)
+    {
+        left.process (leftSamples, numSamples);
+        right.process (rightSamples, numSamples);
+        return;
+    }
+
+    float* samples[] = { leftSamples, rightSamples };
+    MultimodeFilter* filters[] = { &left, &right };
+    left.processSvfModes (samples, filters[1], 2, numSamples);
+    left.clearSvfStatesIfNotFinite();
+    right.clearSvfStatesIfNotFinite();
+}
+
+void MultimodeFilter::processSvfModes (float* const* samples, MultimodeFilter* partner, int channels, int numSamples) noexcept
 {
     const float highest = static_cast<float> (kMaximumCutoffRatio * sampleRate);
     const float cutoff = clampSetting (settings.cutoff, kMinimumCutoff, highest, kMinimumCutoff);
     const float resonance = clampSetting (settings.resonance, 0.0f, 1.0f, 0.0f);
     const float k = 2.0f * (1.0f - resonance);
     const auto coefficients = makeSvfCoefficients (cutoff, sampleRate, k);
+    const bool selfOscillating = k < kSelfOscillationDamping;
+    const float inputGain = selfOscillating ? 1.0f : std::sqrt (k * 0.5f);
+    const float offset = selfOscillating ? kSelfOscillationOffset : 0.0f;
+    for (int ch = 0; ch < channels; ++ch)
+        shapeSvfInput (samples[ch], numSamples, inputGain, offset, driveGain());
 
-    if (k < kSelfOscillationDamping)
-    {
-        shapeSvfInput (samples, numSamples, 1.0f, kSelfOscillationOffset, driveGain);
-        runSvfMode<true> (mode, samples, numSamples, stage1, stage2, coefficients);
-    }
+    SvfState* first[] = { &stage1, &partner->stage1 };
+    SvfState* second[] = { &stage2, &partner->stage2 };
+    if (selfOscillating)
+        channels == 2 ? runSvfMode<true, 2> (mode(), samples, first, second, numSamples, coefficients)
+                      : runSvfMode<true, 1> (mode(), samples, first, second, numSamples, coefficients);
     else
-    {
-        shapeSvfInput (samples, numSamples, std::sqrt (k * 0.5f), 0.0f, driveGain);
-        runSvfMode<false> (mode, samples, numSamples, stage1, stage2, coefficients);
-    }
+        channels == 2 ? runSvfMode<false, 2> (mode(), samples, first, second, numSamples, coefficients)
+                      : runSvfMode<false, 1> (mode(), samples, first, second, numSamples, coefficients);
 }
 
 void MultimodeFilter::processComb (float* samples, int numSamples, float driveGain) noexcept

@@ -43,6 +43,12 @@ public:
     // Filters in place; leaves the samples untouched when bypassed.
     void process (float* samples, int numSamples) noexcept;
 
+    // A stereo pair: the same as processing each channel with its own
+    // filter, but with equal state-variable settings both run in one pass,
+    // where their recursions overlap in the CPU.
+    static void processPair (MultimodeFilter& left, MultimodeFilter& right, float* leftSamples, float* rightSamples,
+                             int numSamples) noexcept;
+
     static constexpr int combLength = 4096;
 
     // Integrator states of one SVF stage, plus its last band-pass output,
@@ -54,7 +60,11 @@ public:
 
 private:
     void clearSvfStatesIfNotFinite() noexcept;
-    void processSvfModes (FilterMode mode, float* samples, int numSamples, float driveGain) noexcept;
+    float driveGain() const noexcept;
+    FilterMode mode() const noexcept;
+    // This filter's settings and states on channel 0; with two channels the
+    // partner's states on channel 1.
+    void processSvfModes (float* const* samples, MultimodeFilter* partner, int channels, int numSamples) noexcept;
     void processComb (float* samples, int numSamples, float driveGain) noexcept;
     void processFormant (float* samples, int numSamples, float driveGain) noexcept;
 

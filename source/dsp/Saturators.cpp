@@ -42,35 +42,6 @@ void BloomSaturator::reset() noexcept
     rightState = {};
 }
 
-void BloomSaturator::processChannel (Channel& channel, float* samples, int numSamples, float amount, float evenDrive,
-                                     float makeUp) noexcept
-{
-    // The waveshaper has no memory, so it runs as its own loop (which the
-    // compiler vectorises); only the DC blocker is sample by sample.
-    constexpr int kChunk = 64;
-    float shaped[kChunk];
-    for (int start = 0; start < numSamples; start += kChunk)
-    {
-        const int length = std::min (kChunk, numSamples - start);
-        float* x = samples + start;
-        for (int s = 0; s < length; ++s)
-        {
-            const float t = fastTanh (x[s]);
-            shaped[s] = evenDrive * t * t + t;
-        }
-        float lastIn = channel.lastIn, lastOut = channel.lastOut;
-        for (int s = 0; s < length; ++s)
-        {
-            const float y = shaped[s] - lastIn + dcCoefficient * lastOut;
-            lastIn = shaped[s];
-            lastOut = y;
-            x[s] += amount * (makeUp * y - x[s]);
-        }
-        channel.lastIn = lastIn;
-        channel.lastOut = lastOut;
-    }
-}
-
 void BloomSaturator::process (float* left, float* right, int numSamples, float bloom) noexcept
 {
     if (! (bloom >= kMinimumAmount))
@@ -79,8 +50,39 @@ void BloomSaturator::process (float* left, float* right, int numSamples, float b
     const float amount = 0.3f * bloom;
     const float evenDrive = 2.0f * amount;
     const float makeUp = 1.0f / (evenDrive + 1.0f);
-    processChannel (leftState, left, numSamples, amount, evenDrive, makeUp);
-    processChannel (rightState, right, numSamples, amount, evenDrive, makeUp);
+
+    // The waveshaper has no memory, so it runs as loops of its own (which the
+    // compiler vectorises); only the DC blockers go sample by sample, both
+    // channels in one loop so their recursions overlap.
+    constexpr int kChunk = 64;
+    float shapedLeft[kChunk], shapedRight[kChunk];
+    for (int start = 0; start < numSamples; start += kChunk)
+    {
+        const int length = std::min (kChunk, numSamples - start);
+        float* l = left + start;
+        float* r = right + start;
+        shape (l, shapedLeft, length, evenDrive);
+        shape (r, shapedRight, length, evenDrive);
+        // Local copies: the states stay in registers, not re-read after every store.
+        Channel leftDc = leftState, rightDc = rightState;
+        const float coefficient = dcCoefficient;
+        for (int s = 0; s < length; ++s)
+        {
+            l[s] += amount * (makeUp * leftDc.block (shapedLeft[s], coefficient) - l[s]);
+            r[s] += amount * (makeUp * rightDc.block (shapedRight[s], coefficient) - r[s]);
+        }
+        leftState = leftDc;
+        rightState = rightDc;
+    }
+}
+
+void BloomSaturator::shape (const float* input, float* shaped, int numSamples, float evenDrive) noexcept
+{
+    for (int s = 0; s < numSamples; ++s)
+    {
+        const float t = fastTanh (input[s]);
+        shaped[s] = evenDrive * t * t + t;
+    }
 }
 
 } // namespace plumora

@@ -23,9 +23,16 @@ private:
     struct Channel
     {
         float lastIn = 0.0f, lastOut = 0.0f;
+
+        float block (float in, float coefficient) noexcept
+        {
+            lastOut = in - lastIn + coefficient * lastOut;
+            lastIn = in;
+            return lastOut;
+        }
     };
 
-    void processChannel (Channel& channel, float* samples, int numSamples, float amount, float evenDrive, float makeUp) noexcept;
+    static void shape (const float* input, float* shaped, int numSamples, float evenDrive) noexcept;
 
     float dcCoefficient = 0.995f;
     Channel leftState, rightState;

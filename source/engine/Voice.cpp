@@ -300,8 +300,7 @@ void Voice::runFilter (int numSamples, const VoiceParameters& p) noexcept
     settings.bypass = ! active;
     filterLeft.settings = settings;
     filterRight.settings = settings;
-    filterLeft.process (mixLeft.data(), numSamples);
-    filterRight.process (mixRight.data(), numSamples);
+    MultimodeFilter::processPair (filterLeft, filterRight, mixLeft.data(), mixRight.data(), numSamples);
 }
 
 void Voice::render (float* left, float* right, int numSamples, const VoiceParameters& p,
