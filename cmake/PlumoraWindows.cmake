@@ -77,5 +77,19 @@ if(PLUMORA_BUILD_TESTS)
         set_tests_properties(windows.standalone_app PROPERTIES LABELS "windows;packaging")
     endif()
 
+    # The S!MPLE data files (copied by the top-level CMakeLists.txt) sit in
+    # the bundle's Contents/Resources, where the plug-in finds them one level
+    # above its DLL, and beside the app.
+    foreach(folder IN ITEMS VST3/Plumora.vst3/Contents/Resources Standalone/resources)
+        string(REGEX REPLACE "/.*" "" format "${folder}")
+        foreach(file IN LISTS plumoraResourceFiles)
+            string(MAKE_C_IDENTIFIER "${file}" name)
+            add_test(NAME windows.resources.${format}.${name}
+                COMMAND "${CMAKE_COMMAND}" -E compare_files
+                    "${CMAKE_SOURCE_DIR}/resources/${file}" "${plumoraProducts}/${folder}/${file}")
+            set_tests_properties(windows.resources.${format}.${name} PROPERTIES LABELS "windows;packaging")
+        endforeach()
+    endforeach()
+
     add_subdirectory(tests/windows)
 endif()
