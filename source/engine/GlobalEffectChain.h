@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ParameterSlots.h"
+#include "SilenceGate.h"
 #include "dsp/AutoFilter.h"
 #include "dsp/Chorus.h"
 #include "dsp/MultibandSaturator.h"
@@ -8,12 +9,15 @@
 #include "dsp/StereoDelay.h"
 #include "dsp/ThreeBandEq.h"
 
+#include <array>
+
 namespace plumora
 {
 
 // The effects after the voices, in their fixed order: auto-filter, chorus,
 // multiband saturation, delay, reverb, EQ. A module switched off, or with a
-// mix below 1 %, is skipped for the block and keeps its state frozen.
+// mix below 1 %, is skipped for the block and keeps its state frozen. A module
+// that has fallen silent sleeps until sound reaches it again (SilenceGate).
 class GlobalEffectChain
 {
 public:
@@ -23,7 +27,15 @@ public:
     // Seconds of the synced delay time for a division at a tempo (clamped to the delay's range).
     static float syncedDelaySeconds (int division, double tempoBpm) noexcept;
 
+    // For tests and meters: whether an effect (in chain order, 0..5) sleeps.
+    bool isAsleep (int stage) const noexcept { return gates[static_cast<std::size_t> (stage)].isAsleep(); }
+
 private:
+    enum class Stage : int { autoFilter, chorus, saturator, delay, reverb, eq };
+
+    template <class Process>
+    void runGated (Stage, bool switchedOff, float* left, float* right, int numSamples, Process&&) noexcept;
+
     AutoFilter autoFilter;
     Chorus chorus;
     MultibandSaturator saturator;
@@ -31,6 +43,7 @@ private:
     Reverb reverb;
     ThreeBandEq eq;
     float lowCrossover = -1.0f, highCrossover = -1.0f;
+    std::array<SilenceGate, 6> gates;
 };
 
 } // namespace plumora

@@ -144,3 +144,52 @@ TEST_F (ChainFixture, EverythingOnStaysFiniteWithExtremeSettings)
             ASSERT_TRUE (std::isfinite (left[static_cast<std::size_t> (s)]) && std::abs (left[static_cast<std::size_t> (s)]) < 1000.0f) << block;
     }
 }
+
+TEST_F (ChainFixture, SilentEffectsSleepAndTheFirstSoundWakesThem)
+{
+    for (const auto id : { ParamID::autofilter_bypass, ParamID::chorus_bypass, ParamID::mbsat_bypass, ParamID::delay_bypass,
+                           ParamID::reverb_bypass, ParamID::eq_bypass })
+        set (id, 0.0f);
+    set (ParamID::autofilter_mix, 1.0f);
+    set (ParamID::chorus_mode, 1.0f);
+    set (ParamID::mbsat_mix, 1.0f);
+    set (ParamID::mbsat_mid_drive, 0.5f);
+    set (ParamID::delay_time_l, 0.3f);
+    set (ParamID::delay_time_r, 0.3f);
+    set (ParamID::eq_low_gain, 3.0f);
+
+    run (kBlock);
+    for (int stage = 0; stage < 6; ++stage)
+        EXPECT_FALSE (chain.isAsleep (stage)) << "effect " << stage << " just heard an impulse";
+
+    // Long after every tail has died away below -120 dB, all six sleep.
+    const auto silence = run (20 * 48000, false);
+    for (int stage = 0; stage < 6; ++stage)
+        EXPECT_TRUE (chain.isAsleep (stage)) << "effect " << stage;
+    EXPECT_LE (std::abs (silence.back()), SilenceGate::kSilenceLevel);
+
+    // A quiet tone wakes the whole chain within its first block.
+    slots.beginBlock();
+    std::vector<float> left (kBlock), right (kBlock);
+    for (int s = 0; s < kBlock; ++s)
+        left[static_cast<std::size_t> (s)] = right[static_cast<std::size_t> (s)] = 0.01f * std::sin (0.05f * static_cast<float> (s));
+    chain.process (left.data(), right.data(), kBlock, slots, tempo);
+    for (int stage = 0; stage < 6; ++stage)
+        EXPECT_FALSE (chain.isAsleep (stage)) << "effect " << stage;
+    EXPECT_GT (test::rms (left), 1e-4);
+}
+
+TEST_F (ChainFixture, TheDelayStaysAwakeBetweenItsLongestEchoes)
+{
+    // Echoes 1.9 s apart leave the output silent in between; the line still
+    // holds them, so the delay must not sleep.
+    set (ParamID::delay_bypass, 0.0f);
+    set (ParamID::delay_time_l, 1.9f);
+    set (ParamID::delay_time_r, 1.9f);
+    set (ParamID::delay_feedback, 0.5f);
+    set (ParamID::delay_mix, 1.0f);
+    const auto out = run (static_cast<int> (4.2 * kRate));
+    const int secondEcho = static_cast<int> (3.8 * kRate);
+    EXPECT_GT (std::abs (out[static_cast<std::size_t> (loudestAfter (out, secondEcho - 100))]), 0.1f);
+    EXPECT_NEAR (loudestAfter (out, secondEcho - 100), secondEcho, 2);
+}

@@ -1,0 +1,40 @@
+#include "SilenceGate.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace plumora
+{
+
+void SilenceGate::prepare (double sampleRate, double memorySeconds) noexcept
+{
+    memorySamples = static_cast<long long> (std::ceil (std::max (0.0, sampleRate * memorySeconds))) + 1;
+    quietSamples = 0;
+}
+
+bool SilenceGate::isSilent (const float* left, const float* right, int numSamples) noexcept
+{
+    // One branch-free pass that the compiler vectorises; NaN counts as sound.
+    bool loud = false;
+    for (int s = 0; s < numSamples; ++s)
+        loud |= ! (std::abs (left[s]) <= kSilenceLevel) | ! (std::abs (right[s]) <= kSilenceLevel);
+    return ! loud;
+}
+
+bool SilenceGate::mustRun (const float* left, const float* right, int numSamples) noexcept
+{
+    inputWasSilent = isSilent (left, right, numSamples);
+    if (! inputWasSilent)
+        quietSamples = 0;
+    return ! isAsleep();
+}
+
+void SilenceGate::ran (const float* left, const float* right, int numSamples) noexcept
+{
+    if (inputWasSilent && isSilent (left, right, numSamples))
+        quietSamples = std::min (quietSamples + numSamples, memorySamples);
+    else
+        quietSamples = 0;
+}
+
+} // namespace plumora
