@@ -88,6 +88,24 @@ inline void gatherTaps (const float* frame, const int (&index)[4], Float4 (&rows
     rows[3].v = t3;
 }
 
+// The taps of two frames crossfaded by a weight shared by every lane, mixed
+// before the transpose: the same values as mixing the transposed rows, for
+// one transpose instead of two.
+inline void gatherCrossfadedTaps (const float* frameA, const float* frameB, const int (&index)[4], Float4 weight,
+                                  Float4 (&rows)[4]) noexcept
+{
+    __m128 t[4];
+    for (int k = 0; k < 4; ++k)
+    {
+        const __m128 a = _mm_loadu_ps (frameA + index[k] - 1);
+        const __m128 b = _mm_loadu_ps (frameB + index[k] - 1);
+        t[k] = _mm_add_ps (a, _mm_mul_ps (_mm_sub_ps (b, a), weight.v));
+    }
+    _MM_TRANSPOSE4_PS (t[0], t[1], t[2], t[3]);
+    for (int k = 0; k < 4; ++k)
+        rows[k].v = t[k];
+}
+
 #else
 
 struct Float4
@@ -144,6 +162,17 @@ inline void gatherTaps (const float* frame, const int (&index)[4], Float4 (&rows
     for (int lane = 0; lane < 4; ++lane)
         for (int tap = 0; tap < 4; ++tap)
             rows[tap].v[lane] = frame[index[lane] - 1 + tap];
+}
+
+inline void gatherCrossfadedTaps (const float* frameA, const float* frameB, const int (&index)[4], Float4 weight,
+                                  Float4 (&rows)[4]) noexcept
+{
+    for (int lane = 0; lane < 4; ++lane)
+        for (int tap = 0; tap < 4; ++tap)
+        {
+            const float a = frameA[index[lane] - 1 + tap];
+            rows[tap].v[lane] = a + (frameB[index[lane] - 1 + tap] - a) * weight.v[lane];
+        }
 }
 
 #endif

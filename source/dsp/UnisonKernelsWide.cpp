@@ -92,20 +92,45 @@ inline void tableIndex (Float8 phase, const int* offsets, int (&index)[8], Float
     extractLanes (_mm256_add_epi32 (masked, _mm256_loadu_si256 (reinterpret_cast<const __m256i*> (offsets))), index);
 }
 
-// The four taps around each lane's index: lanes k and k + 4 share a register
-// (one per 128-bit half), then each half is transposed like four SSE rows.
+// Lane k's four taps (index - 1 .. index + 2) in the low half of row k and
+// lane k + 4's in its high half.
+inline void gatherRows (const float* frame, const int (&index)[8], Float8 (&rows)[4]) noexcept
+{
+    for (int k = 0; k < 4; ++k)
+        rows[k].v = _mm256_insertf128_ps (_mm256_castps128_ps256 (_mm_loadu_ps (frame + index[k] - 1)),
+                                          _mm_loadu_ps (frame + index[k + 4] - 1), 1);
+}
+
+// Each 128-bit half transposed like four SSE rows: out[k] holds tap k of every lane.
+inline void transposeRows (const Float8 (&r)[4], Float8 (&out)[4]) noexcept
+{
+    const __m256 low01 = _mm256_unpacklo_ps (r[0].v, r[1].v), low23 = _mm256_unpacklo_ps (r[2].v, r[3].v);
+    const __m256 high01 = _mm256_unpackhi_ps (r[0].v, r[1].v), high23 = _mm256_unpackhi_ps (r[2].v, r[3].v);
+    out[0].v = _mm256_shuffle_ps (low01, low23, 0x44);
+    out[1].v = _mm256_shuffle_ps (low01, low23, 0xee);
+    out[2].v = _mm256_shuffle_ps (high01, high23, 0x44);
+    out[3].v = _mm256_shuffle_ps (high01, high23, 0xee);
+}
+
+// The four taps around each lane's index: rows[k] holds tap k of every lane.
 inline void gatherTaps (const float* frame, const int (&index)[8], Float8 (&rows)[4]) noexcept
 {
-    __m256 r[4];
+    Float8 r[4];
+    gatherRows (frame, index, r);
+    transposeRows (r, rows);
+}
+
+// Two frames crossfaded by a weight shared by every lane, mixed before the
+// transpose (the same values as mixing the transposed rows).
+inline void gatherCrossfadedTaps (const float* frameA, const float* frameB, const int (&index)[8], Float8 weight,
+                                  Float8 (&rows)[4]) noexcept
+{
+    Float8 a[4], b[4];
+    gatherRows (frameA, index, a);
+    gatherRows (frameB, index, b);
     for (int k = 0; k < 4; ++k)
-        r[k] = _mm256_insertf128_ps (_mm256_castps128_ps256 (_mm_loadu_ps (frame + index[k] - 1)),
-                                     _mm_loadu_ps (frame + index[k + 4] - 1), 1);
-    const __m256 low01 = _mm256_unpacklo_ps (r[0], r[1]), low23 = _mm256_unpacklo_ps (r[2], r[3]);
-    const __m256 high01 = _mm256_unpackhi_ps (r[0], r[1]), high23 = _mm256_unpackhi_ps (r[2], r[3]);
-    rows[0].v = _mm256_shuffle_ps (low01, low23, 0x44);
-    rows[1].v = _mm256_shuffle_ps (low01, low23, 0xee);
-    rows[2].v = _mm256_shuffle_ps (high01, high23, 0x44);
-    rows[3].v = _mm256_shuffle_ps (high01, high23, 0xee);
+        a[k] = a[k] + (b[k] - a[k]) * weight;
+    transposeRows (a, rows);
 }
 
  #include "UnisonKernel.inc"
