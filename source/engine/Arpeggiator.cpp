@@ -9,6 +9,17 @@ namespace plumora
 {
 namespace
 {
+// An insertion sort: stable like std::stable_sort, but without the temporary
+// buffer that one allocates, so it may run on the audio thread (the held
+// list is short).
+template <class Iterator, class Less>
+void stableSortInPlace (Iterator first, Iterator last, Less less) noexcept
+{
+    for (auto i = first; i != last; ++i)
+        for (auto j = i; j != first && less (*j, *(j - 1)); --j)
+            std::iter_swap (j, j - 1);
+}
+
 // Note lengths in beats per arp_rate step.
 double beatsPerStep (int rate) noexcept
 {
@@ -91,9 +102,9 @@ void Arpeggiator::rebuildPattern (int pattern, int octaves) noexcept
     std::array<Held, kMaxHeld> sorted = held;
     const auto last = sorted.begin() + heldCount;
     if (pattern == AsPlayed)
-        std::stable_sort (sorted.begin(), last, [] (const Held& a, const Held& b) { return a.order < b.order; });
+        stableSortInPlace (sorted.begin(), last, [] (const Held& a, const Held& b) { return a.order < b.order; });
     else
-        std::stable_sort (sorted.begin(), last, [] (const Held& a, const Held& b) { return a.note < b.note; });
+        stableSortInPlace (sorted.begin(), last, [] (const Held& a, const Held& b) { return a.note < b.note; });
 
     patternLength = 0;
     for (int octave = 0; octave < octaves; ++octave)
