@@ -5,7 +5,8 @@ namespace plumora
 
 // The last stage of the engine: keeps the sum of many voices in range by
 // 1/sqrt(voices), smoothed over 5 ms so voice-count changes never click, then
-// applies the master volume with 6 dB of headroom.
+// applies the master volume with 6 dB of headroom, and bends anything above
+// +12 dBFS smoothly under a ceiling of +23.5 dBFS.
 class OutputGain
 {
 public:

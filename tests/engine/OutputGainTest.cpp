@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <vector>
 
 using plumora::OutputGain;
@@ -39,4 +40,40 @@ TEST (OutputGain, EightVoicesScaleByOneOverRootEightWithinAboutFiveMilliseconds)
     EXPECT_NEAR (out.back(), target, 1e-5f);
     for (std::size_t i = 1; i < out.size(); ++i)
         ASSERT_LE (out[i], out[i - 1]) << "gain changes must be smooth and monotonic";
+}
+
+// Up to +12 dBFS the stage only scales; above, the output bends smoothly
+// (rising, no jump) towards +23.5 dBFS and never passes it; non-finite
+// samples come out silent.
+TEST (OutputGain, RunawayLevelsBendUnderTheCeilingAndNonFiniteSamplesAreSilenced)
+{
+    OutputGain stage;
+    stage.prepare (48000.0);
+    std::vector<float> input;
+    for (float x = 0.0f; x < 2.0e4f; x = x * 1.05f + 0.01f)
+        input.push_back (x);
+    input.push_back (2.0e30f);
+    auto left = input, right = input;
+    stage.process (left.data(), right.data(), static_cast<int> (left.size()), 1, 1.0f); // scales by a half
+
+    for (std::size_t i = 0; i < left.size(); ++i)
+    {
+        if (0.5f * input[i] <= 4.0f)
+            EXPECT_FLOAT_EQ (left[i], 0.5f * input[i]);
+        EXPECT_LE (left[i], 15.0f);
+        if (i > 0)
+        {
+            // Never falling, and never steeper than the plain scaling: no jump at the knee.
+            EXPECT_GE (left[i], left[i - 1]);
+            EXPECT_LE (left[i] - left[i - 1], 0.5f * (input[i] - input[i - 1]) + 1.0e-5f) << input[i];
+        }
+    }
+    EXPECT_GT (left.back(), 14.9f);
+
+    const float inf = std::numeric_limits<float>::infinity();
+    float bad[] = { std::numeric_limits<float>::quiet_NaN(), inf, -inf };
+    float badRight[] = { -inf, std::numeric_limits<float>::quiet_NaN(), inf };
+    stage.process (bad, badRight, 3, 1, 1.0f);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE (bad[i] == 0.0f && badRight[i] == 0.0f) << i;
 }
