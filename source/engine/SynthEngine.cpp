@@ -18,6 +18,8 @@ constexpr float kAudibleLevel = 0.001f;
 constexpr int kModWheel = 1;
 constexpr int kSustainPedal = 64;
 constexpr int kMpeSlide = 74;
+constexpr int kAllSoundOff = 120;
+constexpr int kAllNotesOff = 123;
 
 bool isMidiNote (int note) noexcept { return note >= 0 && note <= 127; }
 
@@ -232,6 +234,20 @@ void SynthEngine::controller (int channel, int number, float value) noexcept
                     sustainedNotes[static_cast<std::size_t> (note)] = false;
                     releaseNote (channel, note);
                 }
+    }
+    else if (number == kAllNotesOff || number == kAllSoundOff)
+    {
+        // Panic messages from hosts and controllers: every note ends, on any
+        // channel (note-offs match by note alone, too), and the sound stops
+        // at once for all-sound-off.
+        sustainedNotes.fill (false);
+        for (int note = 0; note < 128; ++note)
+            arpeggiator.unhold (note);
+        for (int i = 0; i < VoicePool::kSize; ++i)
+            if (number == kAllSoundOff)
+                voices[i].kill();
+            else if (voices[i].isHeld())
+                voices[i].release();
     }
     else if (number == kMpeSlide && isPerNote (channel))
     {

@@ -177,6 +177,37 @@ TEST_F (EngineFixture, SustainPedalHoldsReleasedNotesUntilItGoesUp)
     EXPECT_TRUE (voice (2).isHeld());
 }
 
+// Panic messages end every note whatever channel it came on, pedal-held and
+// arpeggiated ones included; all-sound-off silences at once, all-notes-off
+// lets the notes release.
+TEST_F (EngineFixture, AllNotesOffAndAllSoundOffEndEveryNote)
+{
+    for (const int panic : { 123, 120 })
+    {
+        engine.noteOn (1, 60, 1.0f);
+        engine.noteOn (5, 64, 1.0f);
+        engine.controller (1, 64, 1.0f);
+        engine.noteOff (1, 60); // held by the pedal
+        render();
+        engine.controller (9, panic, 0.0f);
+        for (int i = 0; i < 2; ++i)
+            EXPECT_FALSE (voice (i).isHeld()) << "panic " << panic << ", voice " << i;
+        if (panic == 120)
+            EXPECT_TRUE (voice (0).isIdle() && voice (1).isIdle());
+        engine.controller (1, 64, 0.0f);
+        render (200);
+        EXPECT_EQ (engine.activeVoiceCount(), 0) << "panic " << panic;
+    }
+
+    engine.setParameter (ParamID::arp_enabled, 1.0f);
+    engine.noteOn (1, 60, 1.0f);
+    engine.noteOn (1, 67, 1.0f);
+    render (20);
+    engine.controller (1, 123, 0.0f);
+    render (200);
+    EXPECT_EQ (engine.activeVoiceCount(), 0) << "the arpeggiator lost its held notes";
+}
+
 TEST_F (EngineFixture, NotesOutsideTheMidiRangeBypassThePedalAndNeverCrash)
 {
     engine.controller (1, 64, 1.0f);
