@@ -2,6 +2,7 @@
 
 #include "FastMath.h"
 #include "DspGuards.h"
+#include "VectorClones.h"
 
 #include <algorithm>
 #include <cmath>
@@ -114,7 +115,7 @@ inline float applyDrive (float x, float driveGain) noexcept
 
 // Gain, offset and drive have no memory, so they run as one loop of their own
 // (which the compiler vectorises) ahead of the sample-by-sample filter.
-void shapeSvfInput (float* samples, int numSamples, float inputGain, float offset, float driveGain) noexcept
+PLUMORA_VECTOR_CLONES void shapeSvfInput (float* samples, int numSamples, float inputGain, float offset, float driveGain) noexcept
 {
     if (driveGain > 0.0f)
         for (int i = 0; i < numSamples; ++i)

@@ -1,6 +1,7 @@
 #include "Saturators.h"
 
 #include "FastMath.h"
+#include "VectorClones.h"
 
 #include <algorithm>
 #include <cmath>
@@ -15,7 +16,7 @@ constexpr double kDcBlockerHz = 5.0;
 constexpr double kTwoPi = 6.283185307179586;
 } // namespace
 
-void WarmthSaturator::process (float* left, float* right, int numSamples, float warmth) noexcept
+PLUMORA_VECTOR_CLONES void WarmthSaturator::process (float* left, float* right, int numSamples, float warmth) noexcept
 {
     if (! (warmth >= kMinimumAmount))
         return;
@@ -76,7 +77,7 @@ void BloomSaturator::process (float* left, float* right, int numSamples, float b
     }
 }
 
-void BloomSaturator::shape (const float* input, float* shaped, int numSamples, float evenDrive) noexcept
+PLUMORA_VECTOR_CLONES void BloomSaturator::shape (const float* input, float* shaped, int numSamples, float evenDrive) noexcept
 {
     for (int s = 0; s < numSamples; ++s)
     {

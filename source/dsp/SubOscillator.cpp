@@ -1,12 +1,25 @@
 #include "SubOscillator.h"
 
 #include "FastMath.h"
+#include "VectorClones.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace plumora
 {
+namespace
+{
+PLUMORA_VECTOR_CLONES void addWaveform (const float* phases, float* left, float* right, int numSamples, bool square, float level) noexcept
+{
+    for (int s = 0; s < numSamples; ++s)
+    {
+        const float value = square ? (phases[s] < 0.5f ? level : -level) : sinCycles (phases[s]) * level;
+        left[s] += value;
+        right[s] += value;
+    }
+}
+} // namespace
 
 void SubOscillator::addTo (float* left, float* right, int numSamples, double frequencyHz, double sampleRate, float shape, float level) noexcept
 {
@@ -31,14 +44,7 @@ void SubOscillator::addTo (float* left, float* right, int numSamples, double fre
                 phase -= 1.0f;
             phases[s] = phase;
         }
-        float* l = left + start;
-        float* r = right + start;
-        for (int s = 0; s < length; ++s)
-        {
-            const float value = square ? (phases[s] < 0.5f ? level : -level) : sinCycles (phases[s]) * level;
-            l[s] += value;
-            r[s] += value;
-        }
+        addWaveform (phases, left + start, right + start, length, square, level);
     }
 }
 
