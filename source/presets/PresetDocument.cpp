@@ -1,5 +1,7 @@
 #include "PresetDocument.h"
 
+#include "SafeJson.h"
+
 #include "engine/SynthEngine.h"
 
 namespace plumora
@@ -55,35 +57,6 @@ void forEachValue (const PresetDocument& document, Setter&& set)
     for (const auto& [name, value] : document.parameters)
         if (const auto id = findParamID (name.toStdString()))
             set (*id, value);
-}
-
-// The JSON parser recurses once per nesting level: a hostile file of deeply
-// nested brackets would overflow the stack. No preset nests deeper than a few.
-bool nestsShallowly (const juce::String& text)
-{
-    constexpr int kDeepestNesting = 64;
-    int depth = 0;
-    bool inString = false, escaped = false;
-    for (auto c = text.getCharPointer(); ! c.isEmpty(); ++c)
-    {
-        const auto ch = *c;
-        if (inString)
-        {
-            if (escaped)
-                escaped = false;
-            else if (ch == '\\')
-                escaped = true;
-            else if (ch == '"')
-                inString = false;
-        }
-        else if (ch == '"')
-            inString = true;
-        else if ((ch == '{' || ch == '[') && ++depth > kDeepestNesting)
-            return false;
-        else if (ch == '}' || ch == ']')
-            --depth;
-    }
-    return true;
 }
 
 float asFloat (const juce::var& value) { return static_cast<float> (static_cast<double> (value)); }
@@ -191,9 +164,8 @@ juce::String presetToJson (const PresetDocument& document)
 PresetDocument presetFromJson (const juce::String& text)
 {
     PresetDocument document;
-    if (! nestsShallowly (text))
-        return document;
-    const auto json = juce::JSON::parse (text);
+    // No preset nests deeper than a few levels.
+    const auto json = parseJsonSafely (text, 64);
     auto* root = json.getDynamicObject();
     if (root == nullptr)
         return document;

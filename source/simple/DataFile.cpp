@@ -1,40 +1,11 @@
 #include "DataFile.h"
 
+#include "presets/SafeJson.h"
+
 #include <cmath>
 
 namespace plumora
 {
-namespace
-{
-// juce::JSON recurses once per nesting level, so a file of deeply nested
-// brackets would overflow the stack. The data files nest four levels deep.
-bool nestsShallowly (const juce::String& text)
-{
-    constexpr int kDeepestNesting = 32;
-    int depth = 0;
-    bool inString = false, escaped = false;
-    for (auto c = text.getCharPointer(); ! c.isEmpty(); ++c)
-    {
-        const auto ch = *c;
-        if (inString)
-        {
-            if (escaped)
-                escaped = false;
-            else if (ch == '\\')
-                escaped = true;
-            else if (ch == '"')
-                inString = false;
-        }
-        else if (ch == '"')
-            inString = true;
-        else if ((ch == '{' || ch == '[') && ++depth > kDeepestNesting)
-            return false;
-        else if (ch == '}' || ch == ']')
-            --depth;
-    }
-    return true;
-}
-} // namespace
 
 bool isReadableDataFile (const juce::File& file)
 {
@@ -45,10 +16,8 @@ juce::var readDataFile (const juce::File& file)
 {
     if (! isReadableDataFile (file))
         return {};
-    const auto text = file.loadFileAsString();
-    if (! nestsShallowly (text))
-        return {};
-    return juce::JSON::parse (text);
+    // The data files nest four levels deep.
+    return parseJsonSafely (file.loadFileAsString(), 32);
 }
 
 float numberFrom (const juce::var& value)
