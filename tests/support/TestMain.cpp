@@ -6,11 +6,12 @@
 namespace
 {
 // Every test process gets its own empty home folder, so user presets and
-// settings never touch the real one.
+// settings never touch the real one. A unique name, not the first free one:
+// test processes run side by side and would otherwise pick the same folder.
 struct TemporaryHome
 {
     juce::File folder = juce::File::getSpecialLocation (juce::File::tempDirectory)
-                            .getNonexistentChildFile ("plumora-test-home", "", false);
+                            .getChildFile ("plumora-test-home-" + juce::Uuid().toString());
 
     TemporaryHome()
     {
