@@ -187,9 +187,12 @@ bool startAnimation (ParamID target, const ParameterWriter& writer)
                 matrix.addRouting (envelope.source, index (target), kResonanceDepth, ModScope::per_voice, false);
                 return true;
             }
-        // Both envelopes are busy: a free LFO as it is set.
+        // Both envelopes are busy: a free LFO, set moving like any other
+        // animation's (at a depth of 0 it would move nothing).
         if (const auto lfo = firstFreeLfo (routings))
         {
+            writer.set (lfo->rate, lfoRecipeFor (target).rateHz);
+            writer.set (lfo->depth, kAnimationLfoDepth);
             matrix.addRouting (lfo->source, index (target), kResonanceDepth, ModScope::global, false);
             return true;
         }

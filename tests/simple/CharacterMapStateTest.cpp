@@ -204,19 +204,22 @@ TEST_F (SimpleCharacterMapState, AnimationTakesTheLowestFreeSourceAndGivesUpWhen
     EXPECT_EQ (routings().size(), full);
 }
 
-TEST_F (SimpleCharacterMapState, ResonanceFallsBackToAFreeLfoAsItIsSet)
+// With both mod envelopes busy, resonance moves through a free LFO; that LFO
+// is set moving (rate and full depth through the host parameters), or an LFO
+// at depth 0 would leave the block "animating" with nothing moving.
+TEST_F (SimpleCharacterMapState, ResonanceFallsBackToAFreeLfoAndSetsItMoving)
 {
     matrix().addRouting (ModSourceID::modenv1, index (ParamID::osc1_pan), 0.1f, ModScope::per_voice, false);
     matrix().addRouting (ModSourceID::modenv2, index (ParamID::osc1_pan), 0.1f, ModScope::per_voice, false);
     matrix().addRouting (ModSourceID::lfo1, index (ParamID::osc1_pan), 0.1f, ModScope::global, false);
-    const float rate = hostValue (ParamID::lfo2_rate), depth = hostValue (ParamID::lfo2_depth);
+    writer.set (ParamID::lfo2_depth, 0.0f);
 
     EXPECT_TRUE (startAnimation (ParamID::filt_reso, writer));
     EXPECT_EQ (routings().back().source, ModSourceID::lfo2);
     EXPECT_EQ (routings().back().scope, ModScope::global);
     EXPECT_FLOAT_EQ (routings().back().depth, 0.5f);
-    EXPECT_EQ (hostValue (ParamID::lfo2_rate), rate);
-    EXPECT_EQ (hostValue (ParamID::lfo2_depth), depth);
+    EXPECT_FLOAT_EQ (hostValue (ParamID::lfo2_rate), 1.0f);
+    EXPECT_FLOAT_EQ (hostValue (ParamID::lfo2_depth), 1.0f);
 }
 
 TEST_F (SimpleCharacterMapState, StoppingRemovesEveryRoutingOntoTheMapsParameters)
