@@ -3,7 +3,9 @@
 // For loops the compiler vectorises: an AVX2 copy of the function next to the
 // plain x86-64 one, and the program loader picks the copy this CPU runs. Only
 // where the loader can choose (ELF on x86-64); elsewhere the plain copy alone.
-#if defined(__x86_64__) && defined(__ELF__) && defined(__has_attribute)
+// GCC only: clang (14) gives the clones' dispatcher a name that callers in
+// other files, which see the plain declaration, never link to.
+#if defined(__x86_64__) && defined(__ELF__) && defined(__has_attribute) && ! defined(__clang__)
  #if __has_attribute(target_clones)
   #define PLUMORA_VECTOR_CLONES __attribute__ ((target_clones ("avx2", "default")))
  #endif
