@@ -145,14 +145,18 @@ juce::AudioProcessorEditor* PlumoraAudioProcessor::createEditor()
 }
 
 // A restored chunk may come from anywhere: a parameter entry whose value is
-// not a finite number keeps the parameter's current value.
+// not a finite number keeps the parameter's current value, and any other value
+// is kept as the number it reads as, not as the text it came as (the tree
+// saves what it holds, and text such as a stray byte after the digits would
+// read differently the next time).
 void PlumoraAudioProcessor::keepCurrentValuesWhereUnusable (juce::ValueTree& state) const
 {
     for (auto child : state)
     {
-        if (isFiniteNumber (child.getProperty (kParameterValueProperty)))
-            continue;
-        if (const auto* current = parameterTree.getRawParameterValue (child.getProperty ("id").toString()))
+        const auto value = child.getProperty (kParameterValueProperty);
+        if (isFiniteNumber (value))
+            child.setProperty (kParameterValueProperty, static_cast<double> (value), nullptr);
+        else if (const auto* current = parameterTree.getRawParameterValue (child.getProperty ("id").toString()))
             child.setProperty (kParameterValueProperty, current->load(), nullptr);
     }
 }
