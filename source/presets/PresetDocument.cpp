@@ -4,6 +4,10 @@
 
 #include "engine/SynthEngine.h"
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
 namespace plumora
 {
 namespace
@@ -60,6 +64,20 @@ void forEachValue (const PresetDocument& document, Setter&& set)
 }
 
 float asFloat (const juce::var& value) { return static_cast<float> (static_cast<double> (value)); }
+
+// A whole number as var reads one, but limited to the int range: var's own
+// conversion of a double past that range is undefined (and of a 64-bit
+// integer, a wrapped value). NaN reads as 0.
+int asInt (const juce::var& value)
+{
+    if (! (value.isDouble() || value.isInt64()))
+        return static_cast<int> (value);
+    const double number = static_cast<double> (value);
+    if (std::isnan (number))
+        return 0;
+    return static_cast<int> (std::clamp (number, static_cast<double> (std::numeric_limits<int>::min()),
+                                          static_cast<double> (std::numeric_limits<int>::max())));
+}
 } // namespace
 
 PresetDocument capturePreset (const SynthEngine& engine, PresetScope scope, bool skipDefaults)
@@ -173,7 +191,7 @@ PresetDocument presetFromJson (const juce::String& text)
     const auto get = [root] (const char* key) { return root->getProperty (key); };
 
     document.name = get ("name").toString();
-    document.version = root->hasProperty ("version") ? static_cast<int> (get ("version")) : 0;
+    document.version = root->hasProperty ("version") ? asInt (get ("version")) : 0;
     document.scope = scopeFromId (get ("scope").toString());
     document.effectTarget = get ("effectTarget").toString();
 
@@ -227,7 +245,7 @@ PresetDocument presetFromJson (const juce::String& text)
         document.simpleMeta.timbreCategory = meta->getProperty ("timbreCategory").toString();
         if (const auto* steps = meta->getProperty ("blockSteps").getArray())
             for (int i = 0; i < juce::jmin (steps->size(), 5); ++i)
-                document.simpleMeta.steps[static_cast<std::size_t> (i)] = static_cast<int> (steps->getReference (i));
+                document.simpleMeta.steps[static_cast<std::size_t> (i)] = asInt (steps->getReference (i));
     }
     return document;
 }
