@@ -30,6 +30,54 @@ bool isFiniteNumber (const juce::var& value)
     }
     return std::isfinite (static_cast<double> (value));
 }
+
+// Replaces each byte of an invalid UTF-8 sequence with '?'. JUCE's text
+// reading steps over a sequence by the length its first byte announces,
+// unchecked, so such a byte near the end of a chunk's text led its XML reader
+// past the end of the text.
+void replaceInvalidUtf8 (char* text, std::size_t size) noexcept
+{
+    auto* bytes = reinterpret_cast<unsigned char*> (text);
+    for (std::size_t i = 0; i < size;)
+    {
+        const unsigned char lead = bytes[i];
+        if (lead < 0x80)
+        {
+            ++i;
+            continue;
+        }
+        // The well-formed sequences (RFC 3629): the lead byte fixes the length
+        // and the range of the second byte.
+        std::size_t length = 0;
+        unsigned char low = 0x80, high = 0xbf;
+        if (lead >= 0xc2 && lead <= 0xdf)
+            length = 2;
+        else if (lead >= 0xe0 && lead <= 0xef)
+        {
+            length = 3;
+            low = lead == 0xe0 ? 0xa0 : 0x80;
+            high = lead == 0xed ? 0x9f : 0xbf;
+        }
+        else if (lead >= 0xf0 && lead <= 0xf4)
+        {
+            length = 4;
+            low = lead == 0xf0 ? 0x90 : 0x80;
+            high = lead == 0xf4 ? 0x8f : 0xbf;
+        }
+        bool wellFormed = length > 0 && i + length <= size;
+        for (std::size_t k = 1; wellFormed && k < length; ++k)
+        {
+            const auto next = bytes[i + k];
+            wellFormed = k == 1 ? (next >= low && next <= high) : (next >= 0x80 && next <= 0xbf);
+        }
+        if (wellFormed)
+        {
+            i += length;
+            continue;
+        }
+        bytes[i++] = '?'; // what follows is looked at afresh
+    }
+}
 } // namespace
 
 PlumoraAudioProcessor::PlumoraAudioProcessor()
@@ -177,7 +225,13 @@ void PlumoraAudioProcessor::setStateInformation (const void* data, int sizeInByt
     if (data == nullptr || sizeInBytes <= 0)
         return;
 
-    const auto xml = getXmlFromBinary (data, sizeInBytes);
+    // The chunk's text (after the magic number and its length) as valid UTF-8.
+    juce::MemoryBlock chunk (data, static_cast<std::size_t> (sizeInBytes));
+    constexpr std::size_t kHeaderBytes = 8;
+    if (chunk.getSize() > kHeaderBytes)
+        replaceInvalidUtf8 (static_cast<char*> (chunk.getData()) + kHeaderBytes, chunk.getSize() - kHeaderBytes);
+
+    const auto xml = getXmlFromBinary (chunk.getData(), sizeInBytes);
     if (xml == nullptr || ! xml->hasTagName (kStateType))
         return;
 

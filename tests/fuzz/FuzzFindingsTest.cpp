@@ -95,27 +95,70 @@ TEST (HostStateFindings, KeptChunksRestoreToNumbersThatSaveAndRestoreUnchanged)
 }
 
 // value-text-with-stray-byte.state: a chunk of "Drawbar Saw Organ Pad" whose
-// osc1_tune reads "0." followed by a lone UTF-8 continuation byte. The value
-// is the number before the stray byte, and the saved chunk says so in digits
-// rather than repeating the byte (which the next restore read as text that
-// is no number, falling back to a different value).
-TEST (HostStateFindings, AValueWithAStrayByteAfterItsDigitsIsKeptAsItsNumber)
+// osc1_tune reads "0." followed by a lone UTF-8 continuation byte. The
+// restore read it as 0 but saved the text back as it came, and the next
+// restore read that as no number at all. Now the byte reads as '?', so the
+// value is no number: the parameter keeps its value, the rest of the chunk
+// restores, and the saved chunk holds the value in digits.
+TEST (HostStateFindings, AValueWithAStrayByteAfterItsDigitsKeepsTheCurrentValue)
 {
     const auto chunk = contents (juce::File (PLUMORA_FUZZ_INPUTS).getChildFile ("host_state/value-text-with-stray-byte.state"));
     ASSERT_GT (chunk.getSize(), 0u);
     PlumoraAudioProcessor processor;
-    processor.parameters().getParameter ("osc1_tune")->setValueNotifyingHost (processor.parameters().getParameter ("osc1_tune")->convertTo0to1 (7.0f));
+    auto* tune = processor.parameters().getParameter ("osc1_tune");
+    tune->setValueNotifyingHost (tune->convertTo0to1 (7.0f));
+    const float current = processor.parameters().getRawParameterValue ("osc1_tune")->load();
     processor.setStateInformation (chunk.getData(), static_cast<int> (chunk.getSize()));
 
-    EXPECT_EQ (processor.parameters().getRawParameterValue ("osc1_tune")->load(), 0.0f);
+    EXPECT_EQ (processor.parameters().getRawParameterValue ("osc1_tune")->load(), current);
     EXPECT_EQ (processor.getCurrentPresetName(), "Drawbar Saw Organ Pad");
+    EXPECT_EQ (processor.parameters().getRawParameterValue ("osc1_unison")->load(), 3.0f) << "the rest of the chunk restores";
     const auto saved = savedState (processor);
     const auto xml = juce::AudioProcessor::getXmlFromBinary (saved.getData(), static_cast<int> (saved.getSize()));
     ASSERT_NE (xml, nullptr);
-    const auto* tune = xml->getChildByAttribute ("id", "osc1_tune");
-    ASSERT_NE (tune, nullptr);
-    EXPECT_EQ (tune->getStringAttribute ("value").getDoubleValue(), 0.0);
-    EXPECT_TRUE (isNumberText (tune->getStringAttribute ("value")));
+    const auto* savedTune = xml->getChildByAttribute ("id", "osc1_tune");
+    ASSERT_NE (savedTune, nullptr);
+    EXPECT_TRUE (isNumberText (savedTune->getStringAttribute ("value")));
+    EXPECT_FLOAT_EQ (static_cast<float> (savedTune->getStringAttribute ("value").getDoubleValue()), current);
+}
+
+// invalid-utf8-near-the-end.state: a saved chunk of "Screaming Lead" cut
+// short, bytes near its end overwritten with 0xFF (a byte that announces a
+// sequence of four). JUCE's XML reader stepped over them four bytes at a time,
+// past the end of the text. Now each invalid byte reads as '?': that chunk
+// restores as far as its XML goes, and damage inside a text leaves '?' in
+// its place.
+TEST (HostStateFindings, InvalidUtf8InAChunkReadsAsQuestionMarks)
+{
+    PlumoraAudioProcessor processor;
+    const auto broken = contents (juce::File (PLUMORA_FUZZ_INPUTS).getChildFile ("host_state/invalid-utf8-near-the-end.state"));
+    ASSERT_GT (broken.getSize(), 0u);
+    processor.setStateInformation (broken.getData(), static_cast<int> (broken.getSize()));
+    EXPECT_EQ (processor.getCurrentPresetName(), "Screaming Lead");
+
+    struct Case { const char* why; std::string nameBytes; juce::String expected; };
+    const Case cases[] = {
+        { "a sequence cut short at the end of the name", "Lead \xe2\x82", "Lead ??" },
+        { "a lead byte of a sequence no UTF-8 has", "Pad \xff", "Pad ?" },
+        { "a continuation byte without a lead", "\x80" "Bass", "?Bass" },
+        { "an encoded surrogate", "Keys \xed\xa0\x80", "Keys ???" },
+        { "well-formed text stays as it is", "Caf\xc3\xa9 \xe2\x82\xac", juce::String::fromUTF8 ("Caf\xc3\xa9 \xe2\x82\xac") },
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.why);
+        const auto text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<PARAMETERS presetName=\"" + c.nameBytes
+                          + "\"><PARAM id=\"filt_cutoff\" value=\"640.0\"/></PARAMETERS>";
+        juce::MemoryBlock chunk;
+        const juce::uint32 magic = 0x21324356, length = static_cast<juce::uint32> (text.size());
+        chunk.append (&magic, 4);
+        chunk.append (&length, 4);
+        chunk.append (text.data(), text.size() + 1);
+        PlumoraAudioProcessor restored;
+        restored.setStateInformation (chunk.getData(), static_cast<int> (chunk.getSize()));
+        EXPECT_EQ (restored.getCurrentPresetName(), c.expected);
+        EXPECT_EQ (restored.parameters().getRawParameterValue ("filt_cutoff")->load(), 640.0f);
+    }
 }
 
 // long-integer.pmpreset: a factory preset mangled so that a value reads
