@@ -63,7 +63,18 @@ void forEachValue (const PresetDocument& document, Setter&& set)
             set (*id, value);
 }
 
-float asFloat (const juce::var& value) { return static_cast<float> (static_cast<double> (value)); }
+// A number as a float that a written document keeps: past the float range,
+// the largest float of its sign (an infinity would be written as null and
+// read back as 0; the engine clamps either to the parameter's range). NaN,
+// which no document can carry, reads as 0.
+float asFloat (const juce::var& value)
+{
+    const double number = static_cast<double> (value);
+    if (std::isnan (number))
+        return 0.0f;
+    constexpr double kLargest = std::numeric_limits<float>::max();
+    return static_cast<float> (std::clamp (number, -kLargest, kLargest));
+}
 
 // A whole number as var reads one, but limited to the int range: var's own
 // conversion of a double past that range is undefined (and of a 64-bit
@@ -207,9 +218,11 @@ PresetDocument presetFromJson (const juce::String& text)
     document.wavetable1 = get ("wavetable1").toString();
     document.wavetable2 = get ("wavetable2").toString();
 
+    // A value that is no number at all ("nan") is left out: the parameter takes its default.
     if (auto* parameters = get ("parameters").getDynamicObject())
         for (const auto& property : parameters->getProperties())
-            document.parameters.emplace_back (property.name.toString(), asFloat (property.value));
+            if (! std::isnan (static_cast<double> (property.value)))
+                document.parameters.emplace_back (property.name.toString(), asFloat (property.value));
 
     if (const auto* routings = get ("modRoutings").getArray())
         for (const auto& item : *routings)

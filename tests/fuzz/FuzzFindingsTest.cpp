@@ -2,6 +2,7 @@
 // and replayed here through the same readers on every run of the suite, with
 // the outcome each one must have now.
 
+#include "engine/SynthEngine.h"
 #include "presets/PresetDocument.h"
 #include "processor/PluginProcessor.h"
 #include "simple/CharacterMap.h"
@@ -10,6 +11,7 @@
 
 #include <climits>
 #include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -207,6 +209,52 @@ TEST (PresetJsonFindings, NumbersBeyondTheIntegerRangesReadAsTheirNearestValues)
                                               + R"(, "simpleMeta": {"blockSteps": [)" + whole.literal + "]}}");
         EXPECT_EQ (document.version, whole.expected);
         EXPECT_EQ (document.simpleMeta.steps[0], whole.expected);
+    }
+}
+
+// The preset fuzzer's write-and-read-back check fails on values no float
+// holds: a number past the float range read as an infinity, written as null
+// and read back as 0, and "nan" likewise. Such a value now reads as the
+// largest float of its sign, and "nan" leaves the parameter out (it takes its
+// default when the preset is applied); either way writing and reading back
+// keeps the document as it was.
+TEST (PresetJsonFindings, ValuesBeyondAFloatReadAsWhatAWrittenDocumentKeeps)
+{
+    constexpr float kLargest = std::numeric_limits<float>::max();
+    struct Case { const char* literal; bool kept; float expected; };
+    const Case cases[] = {
+        { "1e39", true, kLargest }, { "-1e300", true, -kLargest }, { "\"inf\"", true, kLargest }, { "\"-inf\"", true, -kLargest },
+        { "3.4028234663852886e38", true, kLargest }, { "1e-50", true, 0.0f }, { "\"nan\"", false, 0.0f },
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.literal);
+        const auto document = presetFromJson (juce::String (R"({"name": "Edge", "scope": "complete", "parameters": {"master_vol": -3, "filt_cutoff": )")
+                                              + c.literal + R"(}, "modRoutings": [{"source": "lfo1", "target": "filt_cutoff", "depth": )"
+                                              + c.literal + R"(}], "macros": [)" + c.literal + ", " + c.literal + "]}");
+        ASSERT_EQ (document.parameters.size(), c.kept ? 2u : 1u);
+        EXPECT_EQ (document.parameters[0].first, "master_vol");
+        if (c.kept)
+            EXPECT_EQ (document.parameters[1].second, c.expected);
+        ASSERT_EQ (document.routings.size(), 1u);
+        EXPECT_EQ (document.routings[0].depth, c.expected);
+        EXPECT_EQ (document.macro1, c.expected);
+
+        const auto again = presetFromJson (presetToJson (document));
+        ASSERT_EQ (again.parameters.size(), document.parameters.size());
+        for (std::size_t i = 0; i < document.parameters.size(); ++i)
+        {
+            EXPECT_EQ (again.parameters[i].first, document.parameters[i].first);
+            EXPECT_EQ (again.parameters[i].second, document.parameters[i].second);
+        }
+        ASSERT_EQ (again.routings.size(), 1u);
+        EXPECT_EQ (again.routings[0].depth, document.routings[0].depth);
+        EXPECT_EQ (again.macro1, document.macro1);
+
+        SynthEngine engine;
+        applyPresetToEngine (engine, document);
+        EXPECT_EQ (engine.parameterValue (ParamID::filt_cutoff),
+                   c.kept ? parameterSpec (ParamID::filt_cutoff).clamp (c.expected) : parameterSpec (ParamID::filt_cutoff).defaultValue);
     }
 }
 
