@@ -6,6 +6,8 @@
 
 #include <chrono>
 #include <cmath>
+#include <set>
+#include <vector>
 
 namespace
 {
@@ -76,6 +78,36 @@ void replaceInvalidUtf8 (char* text, std::size_t size) noexcept
             continue;
         }
         bytes[i++] = '?'; // what follows is looked at afresh
+    }
+}
+// JUCE's XML reader keeps an attribute given twice, and the tree made from
+// it holds both: it reads the first and writes the last. The first counts.
+void dropRepeatedProperties (const juce::ValueTree& root)
+{
+    std::vector<juce::ValueTree> pending { root };
+    while (! pending.empty())
+    {
+        auto tree = pending.back();
+        pending.pop_back();
+        std::set<juce::String> seen;
+        juce::NamedValueSet first;
+        bool repeated = false;
+        for (int i = 0; i < tree.getNumProperties(); ++i)
+        {
+            const auto name = tree.getPropertyName (i);
+            if (seen.insert (name.toString()).second)
+                first.set (name, tree.getProperty (name));
+            else
+                repeated = true;
+        }
+        if (repeated)
+        {
+            tree.removeAllProperties (nullptr);
+            for (const auto& property : first)
+                tree.setProperty (property.name, property.value, nullptr);
+        }
+        for (const auto& child : tree)
+            pending.push_back (child);
     }
 }
 } // namespace
@@ -192,20 +224,26 @@ juce::AudioProcessorEditor* PlumoraAudioProcessor::createEditor()
     return new juce::GenericAudioProcessorEditor (*this);
 }
 
-// A restored chunk may come from anywhere: a parameter entry whose value is
-// not a finite number keeps the parameter's current value, and any other value
-// is kept as the number it reads as, not as the text it came as (the tree
-// saves what it holds, and text such as a stray byte after the digits would
-// read differently the next time).
-void PlumoraAudioProcessor::keepCurrentValuesWhereUnusable (juce::ValueTree& state) const
+// A restored chunk may come from anywhere. Each parameter entry is set to
+// the value its parameter will take: a finite number limited to the
+// parameter's range and snapped to its steps, anything else the parameter's
+// current value. The tree then holds what the parameters hold: the parameter
+// tree keeps an entry as it came when the parameter already had that value
+// (a number past its range that limits to it, text that reads as it), and
+// the next restore of the saved chunk would not read the same.
+void PlumoraAudioProcessor::limitParameterValues (juce::ValueTree& state) const
 {
     for (auto child : state)
     {
+        const auto id = child.getProperty ("id").toString();
+        const auto* parameter = parameterTree.getParameter (id);
+        if (parameter == nullptr)
+            continue;
         const auto value = child.getProperty (kParameterValueProperty);
-        if (isFiniteNumber (value))
-            child.setProperty (kParameterValueProperty, static_cast<double> (value), nullptr);
-        else if (const auto* current = parameterTree.getRawParameterValue (child.getProperty ("id").toString()))
-            child.setProperty (kParameterValueProperty, current->load(), nullptr);
+        const float usable = isFiniteNumber (value)
+                                 ? parameter->convertFrom0to1 (parameter->convertTo0to1 (static_cast<float> (static_cast<double> (value))))
+                                 : parameterTree.getRawParameterValue (id)->load();
+        child.setProperty (kParameterValueProperty, usable, nullptr);
     }
 }
 
@@ -238,13 +276,14 @@ void PlumoraAudioProcessor::setStateInformation (const void* data, int sizeInByt
     auto state = juce::ValueTree::fromXml (*xml);
     if (! state.isValid())
         return;
+    dropRepeatedProperties (state);
 
     if (state.hasProperty (kUiModeProperty))
         setUiMode (juce::jlimit (0, 1, static_cast<int> (state.getProperty (kUiModeProperty))));
 
     plumora::HostState::restoreSoundExtras (state, *synthEngine);
     plumora::HostState::removeSoundExtras (state);
-    keepCurrentValuesWhereUnusable (state);
+    limitParameterValues (state);
     parameterTree.replaceState (state);
     setCurrentPresetName (state.getProperty (kPresetNameProperty).toString());
 }

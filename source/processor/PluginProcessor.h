@@ -58,7 +58,7 @@ public:
 private:
     void pushParameters() noexcept;
     void takeHostTempo() noexcept;
-    void keepCurrentValuesWhereUnusable (juce::ValueTree& state) const;
+    void limitParameterValues (juce::ValueTree& state) const;
 
     juce::AudioProcessorValueTreeState parameterTree;
     std::unique_ptr<plumora::SynthEngine> synthEngine;
