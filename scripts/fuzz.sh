@@ -117,6 +117,8 @@ done
 
 if [ ${#failed[@]} -gt 0 ]; then
     echo "fuzz: findings in ${failed[*]}; inputs in $build/findings/" >&2
+    echo "fuzz: $(( ${#targets[@]} - ${#failed[@]} )) passed, ${#failed[@]} failed"
     exit 1
 fi
 echo "fuzz: all ${#targets[@]} targets ran clean, $seconds s each"
+echo "fuzz: ${#targets[@]} passed, 0 failed"
