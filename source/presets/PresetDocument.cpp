@@ -69,7 +69,7 @@ void forEachValue (const PresetDocument& document, Setter&& set)
 // which no document can carry, reads as 0.
 float asFloat (const juce::var& value)
 {
-    const double number = static_cast<double> (value);
+    const double number = doubleFrom (value);
     if (std::isnan (number))
         return 0.0f;
     constexpr double kLargest = std::numeric_limits<float>::max();
@@ -221,7 +221,7 @@ PresetDocument presetFromJson (const juce::String& text)
     // A value that is no number at all ("nan") is left out: the parameter takes its default.
     if (auto* parameters = get ("parameters").getDynamicObject())
         for (const auto& property : parameters->getProperties())
-            if (! std::isnan (static_cast<double> (property.value)))
+            if (! std::isnan (doubleFrom (property.value)))
                 document.parameters.emplace_back (property.name.toString(), asFloat (property.value));
 
     if (const auto* routings = get ("modRoutings").getArray())

@@ -47,14 +47,14 @@ bool startsNumber (const std::string& json, std::size_t i) noexcept
     return ! (before == '.' || before == 'e' || before == 'E' || exponentSign);
 }
 
-// juce::JSON reads a number's leading digits into a 64-bit integer without
-// checking for overflow, which is undefined past 18 digits. Such a number is
-// written in floating point instead, which juce::JSON reads as a double: the
-// value stays as near as a double holds it (past the largest finite double,
-// that one). Returns whether it changed anything.
+// juce::JSON reads a number's leading digits into a 64-bit integer, and its
+// exponent digits into an int, without checking for overflow: undefined past
+// 18 and 9 digits. Such a number is written again in floating point with a
+// short exponent: the value stays as near as a double holds it (past the
+// largest finite double, that one). Returns whether it changed anything.
 bool writeLongNumbersInFloatingPoint (std::string& json)
 {
-    constexpr std::size_t kLongestSafeDigitRun = 18;
+    constexpr std::size_t kLongestSafeDigitRun = 18, kLongestSafeExponent = 4;
     std::string written;
     bool changed = false, inString = false, escaped = false;
     for (std::size_t i = 0; i < json.size();)
@@ -75,17 +75,23 @@ bool writeLongNumbersInFloatingPoint (std::string& json)
         }
         else if (isDigit (c) && startsNumber (json, i))
         {
-            auto end = i;
-            while (end < json.size() && isDigit (json[end]))
-                ++end;
-            if (end - i > kLongestSafeDigitRun)
+            auto digitsEnd = i;
+            while (digitsEnd < json.size() && isDigit (json[digitsEnd]))
+                ++digitsEnd;
+            // The whole number: digits, fraction and exponent.
+            auto end = digitsEnd;
+            std::size_t exponentDigits = 0;
+            bool inExponent = false;
+            while (end < json.size() && (isDigit (json[end]) || json[end] == '.' || json[end] == 'e' || json[end] == 'E'
+                                         || ((json[end] == '+' || json[end] == '-') && (json[end - 1] == 'e' || json[end - 1] == 'E'))))
             {
-                // The whole number: digits, fraction and exponent.
-                while (end < json.size() && (isDigit (json[end]) || json[end] == '.' || json[end] == 'e' || json[end] == 'E'
-                                             || ((json[end] == '+' || json[end] == '-') && (json[end - 1] == 'e' || json[end - 1] == 'E'))))
-                    ++end;
-                double value = std::numeric_limits<double>::max();
-                std::from_chars (json.data() + i, json.data() + end, value);
+                inExponent = inExponent || json[end] == 'e' || json[end] == 'E';
+                exponentDigits += inExponent && isDigit (json[end]) ? 1 : 0;
+                ++end;
+            }
+            if (digitsEnd - i > kLongestSafeDigitRun || exponentDigits > kLongestSafeExponent)
+            {
+                double value = numberFromText (juce::String (json.substr (i, end - i)));
                 if (! std::isfinite (value))
                     value = std::numeric_limits<double>::max();
                 char number[32];
@@ -108,6 +114,43 @@ bool writeLongNumbersInFloatingPoint (std::string& json)
     return changed;
 }
 } // namespace
+
+double numberFromText (const juce::String& text)
+{
+    const std::string bytes (text.toRawUTF8());
+    const char* start = bytes.data();
+    const char* const end = start + bytes.size();
+    while (start < end && (*start == ' ' || (*start >= '\t' && *start <= '\r')))
+        ++start;
+    if (start < end && *start == '+' && start + 1 < end && *(start + 1) != '-')
+        ++start;
+
+    double value = 0.0;
+    const auto [last, error] = std::from_chars (start, end, value);
+    if (error == std::errc::invalid_argument)
+        return 0.0;
+    if (error != std::errc::result_out_of_range)
+        return value;
+
+    // Too large or too small for a double: which, from the exponent's sign,
+    // or without one, from whether the whole part has a non-zero digit.
+    const bool negative = *start == '-';
+    const std::string number (start, last);
+    const auto exponent = number.find_first_of ("eE");
+    bool tooLarge = false;
+    if (exponent != std::string::npos)
+        tooLarge = exponent + 1 >= number.size() || number[exponent + 1] != '-';
+    else
+        tooLarge = number.substr (0, number.find ('.')).find_first_of ("123456789") != std::string::npos;
+    if (! tooLarge)
+        return negative ? -0.0 : 0.0;
+    return negative ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
+}
+
+double doubleFrom (const juce::var& value)
+{
+    return value.isString() ? numberFromText (value.toString()) : static_cast<double> (value);
+}
 
 juce::var parseJsonSafely (const juce::String& text, int deepestNesting)
 {

@@ -2,6 +2,7 @@
 
 #include "dsp/FactoryWavetables.h"
 #include "engine/SynthEngine.h"
+#include "presets/SafeJson.h"
 
 namespace plumora::HostState
 {
@@ -62,7 +63,7 @@ void restoreSoundExtras (const juce::ValueTree& state, SynthEngine& engine)
         const int scope = static_cast<int> (item.getProperty (kScope));
         if (source == ModSourceID::unknown || ! target || scope < 0 || scope > 2)
             continue;
-        list.push_back ({ source, index (*target), static_cast<float> (static_cast<double> (item.getProperty (kDepth))),
+        list.push_back ({ source, index (*target), static_cast<float> (doubleFrom (item.getProperty (kDepth))),
                           static_cast<ModScope> (scope), static_cast<bool> (item.getProperty (kAudioRate)) });
     }
     engine.modMatrix().replaceRoutings (std::move (list));

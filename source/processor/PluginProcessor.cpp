@@ -3,6 +3,7 @@
 #include "HostState.h"
 #include "MidiDispatch.h"
 #include "ParameterLayout.h"
+#include "presets/SafeJson.h"
 
 #include <chrono>
 #include <cmath>
@@ -30,7 +31,7 @@ bool isFiniteNumber (const juce::var& value)
     {
         return false;
     }
-    return std::isfinite (static_cast<double> (value));
+    return std::isfinite (plumora::doubleFrom (value));
 }
 
 // Replaces each byte of an invalid UTF-8 sequence with '?'. JUCE's text
@@ -241,7 +242,7 @@ void PlumoraAudioProcessor::limitParameterValues (juce::ValueTree& state) const
             continue;
         const auto value = child.getProperty (kParameterValueProperty);
         const float usable = isFiniteNumber (value)
-                                 ? parameter->convertFrom0to1 (parameter->convertTo0to1 (static_cast<float> (static_cast<double> (value))))
+                                 ? parameter->convertFrom0to1 (parameter->convertTo0to1 (static_cast<float> (plumora::doubleFrom (value))))
                                  : parameterTree.getRawParameterValue (id)->load();
         child.setProperty (kParameterValueProperty, usable, nullptr);
     }

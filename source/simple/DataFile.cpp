@@ -24,7 +24,7 @@ float numberFrom (const juce::var& value)
 {
     if (! (value.isInt() || value.isInt64() || value.isDouble() || value.isBool() || value.isString()))
         return 0.0f;
-    const auto number = static_cast<float> (static_cast<double> (value));
+    const auto number = static_cast<float> (doubleFrom (value));
     return std::isfinite (number) ? number : 0.0f;
 }
 

@@ -4,6 +4,7 @@
 
 #include "engine/SynthEngine.h"
 #include "presets/PresetDocument.h"
+#include "presets/SafeJson.h"
 #include "processor/PluginProcessor.h"
 #include "simple/CharacterMap.h"
 
@@ -174,6 +175,44 @@ TEST (HostStateFindings, EntriesHoldTheValuesTheirParametersTake)
         reopened.setStateInformation (saved.getData(), static_cast<int> (saved.getSize()));
         EXPECT_TRUE (savedState (reopened) == saved);
     }
+}
+
+// value-with-a-long-exponent.state: a chunk of "Resonant Sweep" whose
+// dist_drive reads "0.31e3900000011920929". juce::String::getDoubleValue adds
+// up exponent digits in an int, which overflowed (undefined behaviour; the
+// sanitizer pass stops on it). Numbers from chunks and files are now read by
+// numberFromText: such a value is past the double range, no finite number,
+// and the parameter keeps its value; the rest of the chunk restores.
+TEST (HostStateFindings, AValueWithALongExponentKeepsTheCurrentValue)
+{
+    const auto kept = contents (juce::File (PLUMORA_FUZZ_INPUTS).getChildFile ("host_state/value-with-a-long-exponent.state"));
+    ASSERT_GT (kept.getSize(), 0u);
+    PlumoraAudioProcessor processor;
+    const float current = processor.parameters().getRawParameterValue ("dist_drive")->load();
+    processor.setStateInformation (kept.getData(), static_cast<int> (kept.getSize()));
+    EXPECT_EQ (processor.getCurrentPresetName(), "Resonant Sweep");
+    EXPECT_EQ (processor.parameters().getRawParameterValue ("dist_drive")->load(), current);
+
+    constexpr double kInfinity = std::numeric_limits<double>::infinity();
+    struct Case { const char* text; double expected; };
+    const Case cases[] = {
+        { "0.31e3900000011920929", kInfinity }, { "-2e99999999999", -kInfinity }, { "5e-99999999999", 0.0 },
+        { "1e400", kInfinity },
+        { "0.5", 0.5 }, { "  -12.25 s", -12.25 }, { "+3", 3.0 }, { "1e", 1.0 }, { ".5", 0.5 }, { "", 0.0 }, { "abc", 0.0 },
+        { "1e3", 1000.0 }, { "inf", kInfinity },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ (numberFromText (c.text), c.expected) << "'" << c.text << "'";
+    EXPECT_TRUE (std::isnan (numberFromText ("nan")));
+    EXPECT_EQ (numberFromText ("1" + juce::String::repeatedString ("0", 400)), kInfinity);
+    EXPECT_EQ (numberFromText ("0." + juce::String::repeatedString ("0", 400) + "1"), 0.0);
+
+    // The same numbers in a preset and in a S!MPLE data file's text.
+    const auto preset = presetFromJson (R"({"parameters": {"filt_cutoff": 2e99999999999, "filt_reso": "3e99999999999", "osc1_level": 1e-99999}})");
+    ASSERT_EQ (preset.parameters.size(), 3u);
+    EXPECT_EQ (preset.parameters[0].second, std::numeric_limits<float>::max());
+    EXPECT_EQ (preset.parameters[1].second, std::numeric_limits<float>::max());
+    EXPECT_EQ (preset.parameters[2].second, 0.0f);
 }
 
 // invalid-utf8-near-the-end.state: a saved chunk of "Screaming Lead" cut
