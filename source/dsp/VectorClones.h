@@ -5,7 +5,10 @@
 // where the loader can choose (ELF on x86-64); elsewhere the plain copy alone.
 // GCC only: clang (14) gives the clones' dispatcher a name that callers in
 // other files, which see the plain declaration, never link to.
-#if defined(__x86_64__) && defined(__ELF__) && defined(__has_attribute) && ! defined(__clang__)
+// Not in sanitizer builds either: the loader runs the clones' resolver before
+// a sanitizer's runtime is up, and the ThreadSanitizer build crashed there.
+#if defined(__x86_64__) && defined(__ELF__) && defined(__has_attribute) && ! defined(__clang__) \
+    && ! defined(__SANITIZE_THREAD__) && ! defined(__SANITIZE_ADDRESS__)
  #if __has_attribute(target_clones)
   #define PLUMORA_VECTOR_CLONES __attribute__ ((target_clones ("avx2", "default")))
  #endif
