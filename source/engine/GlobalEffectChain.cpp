@@ -43,30 +43,34 @@ void GlobalEffectChain::prepare (double sampleRate)
 }
 
 template <class Process>
-void GlobalEffectChain::runGated (Stage stage, bool switchedOff, float* left, float* right, int numSamples, Process&& process) noexcept
+void GlobalEffectChain::runGated (Stage stage, bool switchedOff, bool& silent, float* left, float* right, int numSamples,
+                                  Process&& process) noexcept
 {
     // A switched-off effect keeps its state frozen and is not shown to its gate.
     if (switchedOff)
         return;
     auto& gate = gates[static_cast<std::size_t> (stage)];
-    if (! gate.mustRun (left, right, numSamples))
+    if (! gate.mustRun (silent))
         return;
     process();
-    gate.ran (left, right, numSamples);
+    silent = SilenceGate::isSilent (left, right, numSamples);
+    gate.ran (silent, numSamples);
 }
 
 void GlobalEffectChain::process (float* left, float* right, int numSamples, const ParameterSlots& p, double tempoBpm) noexcept
 {
     const auto v = [&p] (ParamID id) { return p.blockValue (id); };
+    // Whether the buffer is silent as it passes from effect to effect.
+    bool silent = SilenceGate::isSilent (left, right, numSamples);
 
     auto& af = autoFilter.settings;
     af = { v (ParamID::autofilter_position), v (ParamID::autofilter_rate), v (ParamID::autofilter_depth),
            v (ParamID::autofilter_mix), v (ParamID::autofilter_reso), switchedOff (v (ParamID::autofilter_bypass), v (ParamID::autofilter_mix)) };
-    runGated (Stage::autoFilter, af.bypass, left, right, numSamples, [&] { autoFilter.process (left, right, numSamples); });
+    runGated (Stage::autoFilter, af.bypass, silent, left, right, numSamples, [&] { autoFilter.process (left, right, numSamples); });
 
     chorus.settings = { static_cast<int> (v (ParamID::chorus_mode)), v (ParamID::chorus_rate), v (ParamID::chorus_depth),
                         v (ParamID::chorus_mix), switchedOff (v (ParamID::chorus_bypass), v (ParamID::chorus_mix)) };
-    runGated (Stage::chorus, chorus.settings.bypass, left, right, numSamples, [&] { chorus.process (left, right, numSamples); });
+    runGated (Stage::chorus, chorus.settings.bypass, silent, left, right, numSamples, [&] { chorus.process (left, right, numSamples); });
 
     // Crossover coefficients are recomputed only when a frequency moves.
     if (v (ParamID::mbsat_low_xover) != lowCrossover)
@@ -76,25 +80,25 @@ void GlobalEffectChain::process (float* left, float* right, int numSamples, cons
     saturator.settings = { v (ParamID::mbsat_low_drive), v (ParamID::mbsat_mid_drive), v (ParamID::mbsat_high_drive),
                            v (ParamID::mbsat_low_mix), v (ParamID::mbsat_mid_mix), v (ParamID::mbsat_high_mix),
                            v (ParamID::mbsat_mix), switchedOff (v (ParamID::mbsat_bypass), v (ParamID::mbsat_mix)) };
-    runGated (Stage::saturator, saturator.settings.bypass, left, right, numSamples, [&] { saturator.process (left, right, numSamples); });
+    runGated (Stage::saturator, saturator.settings.bypass, silent, left, right, numSamples, [&] { saturator.process (left, right, numSamples); });
 
     float timeLeft = v (ParamID::delay_time_l), timeRight = v (ParamID::delay_time_r);
     if (v (ParamID::delay_sync) > 0.5f && tempoBpm > 0.0)
         timeLeft = timeRight = syncedDelaySeconds (static_cast<int> (v (ParamID::delay_division)), tempoBpm);
     delay.settings = { timeLeft, timeRight, std::clamp (v (ParamID::delay_feedback), 0.0f, 0.95f), v (ParamID::delay_mix),
                        switchedOff (v (ParamID::delay_bypass), v (ParamID::delay_mix)) };
-    runGated (Stage::delay, delay.settings.bypass, left, right, numSamples, [&] { delay.process (left, right, numSamples); });
+    runGated (Stage::delay, delay.settings.bypass, silent, left, right, numSamples, [&] { delay.process (left, right, numSamples); });
 
     reverb.settings = { std::clamp (v (ParamID::reverb_size), 0.0f, 1.0f), std::clamp (v (ParamID::reverb_damp), 0.0f, 1.0f),
                         v (ParamID::reverb_mix), std::clamp (v (ParamID::reverb_pre_delay), 0.0f, 100.0f),
                         switchedOff (v (ParamID::reverb_bypass), v (ParamID::reverb_mix)) };
-    runGated (Stage::reverb, reverb.settings.bypass, left, right, numSamples, [&] { reverb.process (left, right, numSamples); });
+    runGated (Stage::reverb, reverb.settings.bypass, silent, left, right, numSamples, [&] { reverb.process (left, right, numSamples); });
 
     const float low = v (ParamID::eq_low_gain), mid = v (ParamID::eq_mid_gain), high = v (ParamID::eq_high_gain);
     const bool flat = std::abs (low) < kEqDeadBandDb && std::abs (mid) < kEqDeadBandDb && std::abs (high) < kEqDeadBandDb;
     eq.settings = { low, mid, high, v (ParamID::eq_bypass) > 0.5f || flat };
     eq.updateCoefficients();
-    runGated (Stage::eq, eq.settings.bypass, left, right, numSamples, [&] { eq.process (left, right, numSamples); });
+    runGated (Stage::eq, eq.settings.bypass, silent, left, right, numSamples, [&] { eq.process (left, right, numSamples); });
 }
 
 } // namespace plumora

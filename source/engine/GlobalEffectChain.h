@@ -34,7 +34,7 @@ private:
     enum class Stage : int { autoFilter, chorus, saturator, delay, reverb, eq };
 
     template <class Process>
-    void runGated (Stage, bool switchedOff, float* left, float* right, int numSamples, Process&&) noexcept;
+    void runGated (Stage, bool switchedOff, bool& silent, float* left, float* right, int numSamples, Process&&) noexcept;
 
     AutoFilter autoFilter;
     Chorus chorus;

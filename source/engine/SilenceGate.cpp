@@ -21,17 +21,17 @@ bool SilenceGate::isSilent (const float* left, const float* right, int numSample
     return ! loud;
 }
 
-bool SilenceGate::mustRun (const float* left, const float* right, int numSamples) noexcept
+bool SilenceGate::mustRun (bool inputSilent) noexcept
 {
-    inputWasSilent = isSilent (left, right, numSamples);
-    if (! inputWasSilent)
+    inputWasSilent = inputSilent;
+    if (! inputSilent)
         quietSamples = 0;
     return ! isAsleep();
 }
 
-void SilenceGate::ran (const float* left, const float* right, int numSamples) noexcept
+void SilenceGate::ran (bool outputSilent, int numSamples) noexcept
 {
-    if (inputWasSilent && isSilent (left, right, numSamples))
+    if (inputWasSilent && outputSilent)
         quietSamples = std::min (quietSamples + numSamples, memorySamples);
     else
         quietSamples = 0;

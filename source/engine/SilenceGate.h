@@ -18,11 +18,13 @@ public:
 
     void prepare (double sampleRate, double memorySeconds) noexcept;
 
-    // Whether the effect must process this block (its input, about to be
-    // processed in place).
-    bool mustRun (const float* left, const float* right, int numSamples) noexcept;
-    // After a block the effect processed (its output).
-    void ran (const float* left, const float* right, int numSamples) noexcept;
+    // Whether the effect must process this block, given whether its input
+    // is silent (isSilent). The chain scans each buffer once: one effect's
+    // output is the next one's input.
+    bool mustRun (bool inputSilent) noexcept;
+    // After a block of numSamples the effect processed, given whether its
+    // output is silent.
+    void ran (bool outputSilent, int numSamples) noexcept;
 
     bool isAsleep() const noexcept { return quietSamples >= memorySamples; }
 
