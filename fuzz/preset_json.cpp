@@ -93,6 +93,10 @@ extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t siz
     PresetDocument defaults;
     applyPresetToEngine (synth, defaults);
     applyPresetToEngine (synth, document);
+    // The values a host would push, from the defaults.
+    const auto values = presetValuesOver (presetValuesOver ({}, defaults), document);
+    for (int row = 0; row < kNumParameters; ++row)
+        synth.setParameter (static_cast<ParamID> (row), values[static_cast<std::size_t> (row)]);
     playAndCheck (synth);
     return 0;
 }

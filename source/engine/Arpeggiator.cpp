@@ -72,6 +72,11 @@ void Arpeggiator::setHostTempo (double bpm) noexcept
     }
 }
 
+double Arpeggiator::tempo (const ParameterSlots& slots) const noexcept
+{
+    return hostTempoValid ? hostTempo : static_cast<double> (slots.blockValue (ParamID::arp_bpm));
+}
+
 void Arpeggiator::hold (int note, float velocity) noexcept
 {
     if (heldCount == 0)
@@ -120,6 +125,8 @@ void Arpeggiator::rebuildPattern (int pattern, int octaves) noexcept
     fadePosition = -1;
     uniqueCount = 0;
     heldChanged = false;
+    builtPattern = pattern;
+    builtOctaves = octaves;
 }
 
 void Arpeggiator::advanceStep (int pattern) noexcept
@@ -199,18 +206,18 @@ float Arpeggiator::nextFadeFactor (int pattern, float fade) noexcept
     return 1.0f;
 }
 
-void Arpeggiator::endSoundingNotes (ArpEventSink& events) noexcept
+void Arpeggiator::endSoundingNotes (ArpEventSink& events, int sampleOffset) noexcept
 {
     for (int i = 0; i < soundingNotes; ++i)
-        events.arpEvent ({ sounding[static_cast<std::size_t> (i)], 0.0f, false });
+        events.arpEvent ({ sounding[static_cast<std::size_t> (i)], 0.0f, false }, sampleOffset);
     soundingNotes = 0;
 }
 
-void Arpeggiator::startStep (int pattern, float fadeFactor, ArpEventSink& events) noexcept
+void Arpeggiator::startStep (int pattern, float fadeFactor, ArpEventSink& events, int sampleOffset) noexcept
 {
     const auto play = [&] (const Entry& entry)
     {
-        events.arpEvent ({ entry.note, entry.velocity * fadeFactor, true });
+        events.arpEvent ({ entry.note, entry.velocity * fadeFactor, true }, sampleOffset);
         if (soundingNotes < kMaxPattern)
             sounding[static_cast<std::size_t> (soundingNotes++)] = entry.note;
     };
@@ -226,7 +233,7 @@ void Arpeggiator::process (int numSamples, const ParameterSlots& slots, ArpEvent
 {
     if (heldCount == 0)
     {
-        endSoundingNotes (events);
+        endSoundingNotes (events, 0);
         gateOpen = false;
         phase = 0.0;
         fadePosition = -1;
@@ -235,13 +242,14 @@ void Arpeggiator::process (int numSamples, const ParameterSlots& slots, ArpEvent
     }
 
     const int pattern = std::clamp (static_cast<int> (slots.blockValue (ParamID::arp_pattern)), 0, static_cast<int> (Chord));
-    const double tempo = hostTempoValid ? hostTempo : static_cast<double> (slots.blockValue (ParamID::arp_bpm));
-    const double stepLength = 60.0 / tempo * beatsPerStep (static_cast<int> (slots.blockValue (ParamID::arp_rate))) * sampleRate;
+    const double stepLength = 60.0 / tempo (slots) * beatsPerStep (static_cast<int> (slots.blockValue (ParamID::arp_rate))) * sampleRate;
     const float fade = slots.blockValue (ParamID::arp_vel_decay);
     const float gate = slots.blockValue (ParamID::arp_gate);
 
-    if (heldChanged)
-        rebuildPattern (pattern, std::clamp (static_cast<int> (slots.blockValue (ParamID::arp_octaves)), 1, kMaxOctaves));
+    // A new pattern or octave range is heard from the next step, keys held or not.
+    const int octaves = std::clamp (static_cast<int> (slots.blockValue (ParamID::arp_octaves)), 1, kMaxOctaves);
+    if (heldChanged || pattern != builtPattern || octaves != builtOctaves)
+        rebuildPattern (pattern, octaves);
     if (patternLength == 0)
         return;
 
@@ -259,7 +267,7 @@ void Arpeggiator::process (int numSamples, const ParameterSlots& slots, ArpEvent
     {
         if (gateOpen && phase >= noteOffTime)
         {
-            endSoundingNotes (events);
+            endSoundingNotes (events, s);
             gateOpen = false;
         }
 
@@ -269,8 +277,8 @@ void Arpeggiator::process (int numSamples, const ParameterSlots& slots, ArpEvent
             advanceStep (pattern);
             const float factor = nextFadeFactor (pattern, fade);
             if (gateOpen)
-                endSoundingNotes (events);
-            startStep (pattern, factor, events);
+                endSoundingNotes (events, s);
+            startStep (pattern, factor, events, s);
             gateOpen = true;
             noteOffTime = phase + gate * stepLength;
         }

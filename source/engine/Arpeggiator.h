@@ -16,13 +16,14 @@ struct ArpEvent
     bool on = false;
 };
 
-// Receives the arpeggiator's events as they are produced. The engine applies
-// them at once (all take effect at the block start), so no list can overflow.
+// Receives the arpeggiator's events as they are produced, in time order, each
+// with the sample of the block it falls on. The engine applies each one at its
+// sample, so no list is kept and none can overflow.
 class ArpEventSink
 {
 public:
     virtual ~ArpEventSink() = default;
-    virtual void arpEvent (const ArpEvent& event) noexcept = 0;
+    virtual void arpEvent (const ArpEvent& event, int sampleOffset) noexcept = 0;
 };
 
 // Turns held keys into a pattern on a tempo grid. Plain fixed-size state:
@@ -45,6 +46,8 @@ public:
 
     // The tempo a host supplies (> 0); once given, arp_bpm is no longer used.
     void setHostTempo (double bpm) noexcept;
+    // The tempo the steps follow: the host's once it has given one, else arp_bpm.
+    double tempo (const ParameterSlots& slots) const noexcept;
 
     // Produces this block's events, reading the arp_ block values of slots.
     void process (int numSamples, const ParameterSlots& slots, ArpEventSink& events) noexcept;
@@ -63,8 +66,8 @@ private:
 
     void rebuildPattern (int pattern, int octaves) noexcept;
     void advanceStep (int pattern) noexcept;
-    void endSoundingNotes (ArpEventSink& events) noexcept;
-    void startStep (int pattern, float fadeFactor, ArpEventSink& events) noexcept;
+    void endSoundingNotes (ArpEventSink& events, int sampleOffset) noexcept;
+    void startStep (int pattern, float fadeFactor, ArpEventSink& events, int sampleOffset) noexcept;
     float nextFadeFactor (int pattern, float fade) noexcept;
 
     double sampleRate = 44100.0;
@@ -74,6 +77,7 @@ private:
     std::array<Entry, kMaxPattern> patternEntries {};
     int patternLength = 0;
     bool heldChanged = true;
+    int builtPattern = -1, builtOctaves = -1; // what the pattern was built for
     double phase = 0.0;
     int stepIndex = -1;
     bool ascending = true;

@@ -11,7 +11,11 @@ constexpr float kSilentMix = 0.01f;
 constexpr float kEqDeadBandDb = 0.1f;
 constexpr float kShortestDelay = 0.01f, kLongestDelay = 2.0f;
 
+// The dry copy the mixes blend with is kept this many samples at a time.
+constexpr int kMixSlice = 64;
+
 bool switchedOff (float bypass, float mix) noexcept { return bypass > 0.5f || mix < kSilentMix; }
+float unitMix (float mix) noexcept { return mix >= 0.0f ? std::min (mix, 1.0f) : 0.0f; }
 } // namespace
 
 float GlobalEffectChain::syncedDelaySeconds (int division, double tempoBpm) noexcept
@@ -30,6 +34,7 @@ void GlobalEffectChain::prepare (double sampleRate)
     reverb.prepare (sampleRate);
     eq.prepare (sampleRate);
     lowCrossover = highCrossover = -1.0f;
+    mixes = {};
 
     // How long each effect can keep sounding after its input stops, beyond
     // the level the gate calls silence: filters ring out within 50 ms; the
@@ -43,12 +48,37 @@ void GlobalEffectChain::prepare (double sampleRate)
 }
 
 template <class Process>
+void GlobalEffectChain::runMixed (Stage stage, float mix, float* left, float* right, int numSamples, Process&& process) noexcept
+{
+    auto& ramp = mixes[static_cast<std::size_t> (stage)];
+    ramp.begin (unitMix (mix), numSamples);
+    for (int start = 0; start < numSamples; start += kMixSlice)
+    {
+        const int length = std::min (kMixSlice, numSamples - start);
+        float dryLeft[kMixSlice], dryRight[kMixSlice];
+        std::copy_n (left + start, length, dryLeft);
+        std::copy_n (right + start, length, dryRight);
+        process (left + start, right + start, length);
+        for (int i = 0; i < length; ++i)
+        {
+            const float amount = ramp.value (start + i);
+            left[start + i] = dryLeft[i] + (left[start + i] - dryLeft[i]) * amount;
+            right[start + i] = dryRight[i] + (right[start + i] - dryRight[i]) * amount;
+        }
+    }
+}
+
+template <class Process>
 void GlobalEffectChain::runGated (Stage stage, bool switchedOff, bool& silent, float* left, float* right, int numSamples,
                                   Process&& process) noexcept
 {
-    // A switched-off effect keeps its state frozen and is not shown to its gate.
+    // A switched-off effect keeps its state frozen and is not shown to its
+    // gate; switched on again, its mix rises from dry.
     if (switchedOff)
+    {
+        mixes[static_cast<std::size_t> (stage)].jumpTo (0.0f);
         return;
+    }
     auto& gate = gates[static_cast<std::size_t> (stage)];
     if (! gate.mustRun (silent))
         return;
@@ -65,12 +95,20 @@ void GlobalEffectChain::process (float* left, float* right, int numSamples, cons
 
     auto& af = autoFilter.settings;
     af = { v (ParamID::autofilter_position), v (ParamID::autofilter_rate), v (ParamID::autofilter_depth),
-           v (ParamID::autofilter_mix), v (ParamID::autofilter_reso), switchedOff (v (ParamID::autofilter_bypass), v (ParamID::autofilter_mix)) };
-    runGated (Stage::autoFilter, af.bypass, silent, left, right, numSamples, [&] { autoFilter.process (left, right, numSamples); });
+           1.0f, v (ParamID::autofilter_reso), switchedOff (v (ParamID::autofilter_bypass), v (ParamID::autofilter_mix)) };
+    runGated (Stage::autoFilter, af.bypass, silent, left, right, numSamples, [&]
+    {
+        runMixed (Stage::autoFilter, v (ParamID::autofilter_mix), left, right, numSamples,
+                  [this] (float* l, float* r, int n) { autoFilter.process (l, r, n); });
+    });
 
     chorus.settings = { static_cast<int> (v (ParamID::chorus_mode)), v (ParamID::chorus_rate), v (ParamID::chorus_depth),
-                        v (ParamID::chorus_mix), switchedOff (v (ParamID::chorus_bypass), v (ParamID::chorus_mix)) };
-    runGated (Stage::chorus, chorus.settings.bypass, silent, left, right, numSamples, [&] { chorus.process (left, right, numSamples); });
+                        1.0f, switchedOff (v (ParamID::chorus_bypass), v (ParamID::chorus_mix)) };
+    runGated (Stage::chorus, chorus.settings.bypass, silent, left, right, numSamples, [&]
+    {
+        runMixed (Stage::chorus, v (ParamID::chorus_mix), left, right, numSamples,
+                  [this] (float* l, float* r, int n) { chorus.process (l, r, n); });
+    });
 
     // Crossover coefficients are recomputed only when a frequency moves.
     if (v (ParamID::mbsat_low_xover) != lowCrossover)
@@ -79,20 +117,32 @@ void GlobalEffectChain::process (float* left, float* right, int numSamples, cons
         saturator.setHighCrossover (highCrossover = v (ParamID::mbsat_high_xover));
     saturator.settings = { v (ParamID::mbsat_low_drive), v (ParamID::mbsat_mid_drive), v (ParamID::mbsat_high_drive),
                            v (ParamID::mbsat_low_mix), v (ParamID::mbsat_mid_mix), v (ParamID::mbsat_high_mix),
-                           v (ParamID::mbsat_mix), switchedOff (v (ParamID::mbsat_bypass), v (ParamID::mbsat_mix)) };
-    runGated (Stage::saturator, saturator.settings.bypass, silent, left, right, numSamples, [&] { saturator.process (left, right, numSamples); });
+                           1.0f, switchedOff (v (ParamID::mbsat_bypass), v (ParamID::mbsat_mix)) };
+    runGated (Stage::saturator, saturator.settings.bypass, silent, left, right, numSamples, [&]
+    {
+        runMixed (Stage::saturator, v (ParamID::mbsat_mix), left, right, numSamples,
+                  [this] (float* l, float* r, int n) { saturator.process (l, r, n); });
+    });
 
     float timeLeft = v (ParamID::delay_time_l), timeRight = v (ParamID::delay_time_r);
     if (v (ParamID::delay_sync) > 0.5f && tempoBpm > 0.0)
         timeLeft = timeRight = syncedDelaySeconds (static_cast<int> (v (ParamID::delay_division)), tempoBpm);
-    delay.settings = { timeLeft, timeRight, std::clamp (v (ParamID::delay_feedback), 0.0f, 0.95f), v (ParamID::delay_mix),
+    delay.settings = { timeLeft, timeRight, std::clamp (v (ParamID::delay_feedback), 0.0f, 0.95f), 1.0f,
                        switchedOff (v (ParamID::delay_bypass), v (ParamID::delay_mix)) };
-    runGated (Stage::delay, delay.settings.bypass, silent, left, right, numSamples, [&] { delay.process (left, right, numSamples); });
+    runGated (Stage::delay, delay.settings.bypass, silent, left, right, numSamples, [&]
+    {
+        runMixed (Stage::delay, v (ParamID::delay_mix), left, right, numSamples,
+                  [this] (float* l, float* r, int n) { delay.process (l, r, n); });
+    });
 
     reverb.settings = { std::clamp (v (ParamID::reverb_size), 0.0f, 1.0f), std::clamp (v (ParamID::reverb_damp), 0.0f, 1.0f),
-                        v (ParamID::reverb_mix), std::clamp (v (ParamID::reverb_pre_delay), 0.0f, 100.0f),
+                        1.0f, std::clamp (v (ParamID::reverb_pre_delay), 0.0f, 100.0f),
                         switchedOff (v (ParamID::reverb_bypass), v (ParamID::reverb_mix)) };
-    runGated (Stage::reverb, reverb.settings.bypass, silent, left, right, numSamples, [&] { reverb.process (left, right, numSamples); });
+    runGated (Stage::reverb, reverb.settings.bypass, silent, left, right, numSamples, [&]
+    {
+        runMixed (Stage::reverb, v (ParamID::reverb_mix), left, right, numSamples,
+                  [this] (float* l, float* r, int n) { reverb.process (l, r, n); });
+    });
 
     const float low = v (ParamID::eq_low_gain), mid = v (ParamID::eq_mid_gain), high = v (ParamID::eq_high_gain);
     const bool flat = std::abs (low) < kEqDeadBandDb && std::abs (mid) < kEqDeadBandDb && std::abs (high) < kEqDeadBandDb;

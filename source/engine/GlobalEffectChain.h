@@ -4,6 +4,7 @@
 #include "SilenceGate.h"
 #include "dsp/AutoFilter.h"
 #include "dsp/Chorus.h"
+#include "dsp/LinearRamp.h"
 #include "dsp/MultibandSaturator.h"
 #include "dsp/Reverb.h"
 #include "dsp/StereoDelay.h"
@@ -18,6 +19,8 @@ namespace plumora
 // multiband saturation, delay, reverb, EQ. A module switched off, or with a
 // mix below 1 %, is skipped for the block and keeps its state frozen. A module
 // that has fallen silent sleeps until sound reaches it again (SilenceGate).
+// The chain applies the dry/wet mixes itself, ramped across each block, so a
+// moving mix never steps.
 class GlobalEffectChain
 {
 public:
@@ -35,6 +38,9 @@ private:
 
     template <class Process>
     void runGated (Stage, bool switchedOff, bool& silent, float* left, float* right, int numSamples, Process&&) noexcept;
+    // Runs an effect that renders its wet sound only, and mixes it with the dry.
+    template <class Process>
+    void runMixed (Stage, float mix, float* left, float* right, int numSamples, Process&&) noexcept;
 
     AutoFilter autoFilter;
     Chorus chorus;
@@ -44,6 +50,7 @@ private:
     ThreeBandEq eq;
     float lowCrossover = -1.0f, highCrossover = -1.0f;
     std::array<SilenceGate, 6> gates;
+    std::array<LinearRamp, 6> mixes;
 };
 
 } // namespace plumora

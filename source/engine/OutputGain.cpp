@@ -32,19 +32,21 @@ float protect (float x) noexcept
 void OutputGain::prepare (double sampleRate) noexcept
 {
     gain = 1.0f;
+    volume = {};
     coefficient = static_cast<float> (1.0 - std::exp (-1.0 / (sampleRate * kSmoothingSeconds)));
 }
 
 void OutputGain::process (float* left, float* right, int numSamples, int soundingVoices, float masterVolume) noexcept
 {
     const float target = 1.0f / std::sqrt (static_cast<float> (std::max (soundingVoices, 1)));
-    const float level = masterVolume * kHeadroom;
+    volume.begin (masterVolume * kHeadroom, numSamples);
 
     for (int s = 0; s < numSamples; ++s)
     {
         gain += (target - gain) * coefficient;
-        left[s] = protect (left[s] * level * gain);
-        right[s] = protect (right[s] * level * gain);
+        const float level = volume.value (s) * gain;
+        left[s] = protect (left[s] * level);
+        right[s] = protect (right[s] * level);
     }
 }
 

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "dsp/LinearRamp.h"
+
 namespace plumora
 {
 
 // The last stage of the engine: keeps the sum of many voices in range by
 // 1/sqrt(voices), smoothed over 5 ms so voice-count changes never click, then
-// applies the master volume with 6 dB of headroom, and bends anything above
+// applies the master volume (ramped across each block, so a moving volume
+// never steps) with 6 dB of headroom, and bends anything above
 // +12 dBFS smoothly under a ceiling of +23.5 dBFS.
 class OutputGain
 {
@@ -17,6 +20,7 @@ public:
 private:
     float gain = 1.0f;
     float coefficient = 0.0f;
+    LinearRamp volume;
 };
 
 } // namespace plumora

@@ -1,10 +1,13 @@
 #include "ParameterSlots.h"
 
+#include <cmath>
+
 namespace plumora
 {
 namespace
 {
-constexpr float kTraceFollow = 0.05f;
+// How fast a trace falls back towards the value once it stops moving.
+constexpr double kTraceTimeConstantSeconds = 0.25;
 }
 
 ParameterSlots::ParameterSlots() noexcept
@@ -14,6 +17,8 @@ ParameterSlots::ParameterSlots() noexcept
         const auto defaultValue = parameterCatalogue()[row].defaultValue;
         slots[static_cast<std::size_t> (row)].target.store (defaultValue, std::memory_order_relaxed);
         slots[static_cast<std::size_t> (row)].blockValue = defaultValue;
+        slots[static_cast<std::size_t> (row)].lowTrace.store (defaultValue, std::memory_order_relaxed);
+        slots[static_cast<std::size_t> (row)].highTrace.store (defaultValue, std::memory_order_relaxed);
     }
 }
 
@@ -28,16 +33,19 @@ void ParameterSlots::beginBlock() noexcept
         s.blockValue = s.target.load (std::memory_order_relaxed);
 }
 
-void ParameterSlots::updateTraces() noexcept
+void ParameterSlots::updateTraces (int numSamples, double sampleRate, const VoiceParameters* voiceValues) noexcept
 {
-    for (auto& s : slots)
+    const auto follow = static_cast<float> (1.0 - std::exp (-numSamples / (sampleRate * kTraceTimeConstantSeconds)));
+    for (std::size_t row = 0; row < slots.size(); ++row)
     {
-        const auto value = s.blockValue;
+        auto& s = slots[row];
+        const auto value = voiceValues != nullptr ? (*voiceValues)[row] : s.blockValue;
         const auto low = s.lowTrace.load (std::memory_order_relaxed);
         const auto high = s.highTrace.load (std::memory_order_relaxed);
-        s.lowTrace.store (value < low ? value : low + (value - low) * kTraceFollow, std::memory_order_relaxed);
-        s.highTrace.store (value > high ? value : high + (value - high) * kTraceFollow, std::memory_order_relaxed);
+        s.lowTrace.store (! tracesStarted || value < low ? value : low + (value - low) * follow, std::memory_order_relaxed);
+        s.highTrace.store (! tracesStarted || value > high ? value : high + (value - high) * follow, std::memory_order_relaxed);
     }
+    tracesStarted = true;
 }
 
 ParameterSlots::Range ParameterSlots::traceRange (ParamID id) const noexcept

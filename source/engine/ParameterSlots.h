@@ -1,6 +1,6 @@
 #pragma once
 
-#include "processor/ParameterCatalogue.h"
+#include "parameters/ParameterCatalogue.h"
 
 #include <array>
 #include <atomic>
@@ -37,8 +37,13 @@ public:
 
     // Start of a block: every block value becomes its target.
     void beginBlock() noexcept;
-    // End of a block: the traces follow the block values (fast attack, slow fall).
-    void updateTraces() noexcept;
+    // End of a block of numSamples: the traces follow the values a listener
+    // hears (fast attack, a fall with a fixed time constant whatever the block
+    // size). The values are the newest sounding voice's when given, with its
+    // per-voice modulation, else the block values.
+    void updateTraces (int numSamples, double sampleRate, const VoiceParameters* voiceValues) noexcept;
+    // The next update starts the traces afresh at the values it sees.
+    void restartTraces() noexcept { tracesStarted = false; }
 
     struct Range { float low, high; };
     Range traceRange (ParamID id) const noexcept;
@@ -50,6 +55,7 @@ private:
     const ParameterSlot& slot (ParamID id) const noexcept { return slots[static_cast<std::size_t> (index (id))]; }
 
     std::array<ParameterSlot, kNumParameters> slots;
+    bool tracesStarted = false;
 };
 
 } // namespace plumora

@@ -72,16 +72,15 @@ void SynthEngine::prepare (double sampleRate, int maximumBlockSize)
     arpeggiator.reset();
     for (int i = 0; i < VoicePool::kSize; ++i)
     {
-        voices[i].prepare (currentSampleRate, currentBlockSize);
+        voices[i].prepare (currentSampleRate, kControlInterval);
         voices[i].setRepetitionCounts (&repetitionCounts);
     }
     repetitionCounts.fill (0);
 
     effects.prepare (currentSampleRate);
     outputGain.prepare (currentSampleRate);
-
-    mixLeft.assign (static_cast<std::size_t> (currentBlockSize), 0.0f);
-    mixRight.assign (static_cast<std::size_t> (currentBlockSize), 0.0f);
+    slots.restartTraces();
+    gridPosition = 0;
 }
 
 void SynthEngine::setParameters (const std::vector<ParameterValue>& values) noexcept
@@ -92,11 +91,7 @@ void SynthEngine::setParameters (const std::vector<ParameterValue>& values) noex
 
 void SynthEngine::setHostTempo (double bpm) noexcept
 {
-    if (bpm > 0.0 && std::isfinite (bpm))
-    {
-        hostTempo.store (bpm, std::memory_order_relaxed);
-        arpeggiator.setHostTempo (bpm);
-    }
+    arpeggiator.setHostTempo (bpm);
 }
 
 void SynthEngine::setWavetable (int slot, SharedWavetable table, std::string id)
@@ -168,6 +163,7 @@ void SynthEngine::startVoice (int voiceIndex, int channel, int note, float veloc
 {
     voices[voiceIndex].start (note, velocity, channel, oscillatorRandomState, glideSourceHz);
     startedByArpeggiator[static_cast<std::size_t> (voiceIndex)] = byArpeggiator;
+    voiceStartOrder[static_cast<std::size_t> (voiceIndex)] = ++voicesStarted;
 }
 
 void SynthEngine::countRepetition (int note) noexcept
@@ -292,13 +288,14 @@ void SynthEngine::render (float* const* channels, int channelCount, int numSampl
 
     // Taken once per call: the message thread may publish new tables meanwhile.
     renderEpoch.enter();
-    const Wavetable* table1 = wavetable1.acquire();
-    const Wavetable* table2 = wavetable2.acquire();
+    pieceTable1 = wavetable1.acquire();
+    pieceTable2 = wavetable2.acquire();
 
     for (int offset = 0; offset < numSamples;)
     {
-        const int length = std::min (numSamples - offset, currentBlockSize);
-        renderBlock (length, table1, table2);
+        const int length = std::min (numSamples - offset, kControlInterval - gridPosition);
+        renderPiece (length);
+        gridPosition = (gridPosition + length) % kControlInterval;
 
         for (int c = 0; c < channelCount; ++c)
         {
@@ -315,7 +312,7 @@ void SynthEngine::render (float* const* channels, int channelCount, int numSampl
     renderEpoch.leave();
 }
 
-void SynthEngine::renderBlock (int numSamples, const Wavetable* table1, const Wavetable* table2) noexcept
+void SynthEngine::renderPiece (int numSamples) noexcept
 {
     std::fill_n (mixLeft.data(), numSamples, 0.0f);
     std::fill_n (mixRight.data(), numSamples, 0.0f);
@@ -326,16 +323,20 @@ void SynthEngine::renderBlock (int numSamples, const Wavetable* table1, const Wa
     slots.beginBlock();
     matrix.processGlobal (slots, { complexity, modWheel.load (std::memory_order_relaxed), pressure.load (std::memory_order_relaxed),
                                    bend.load (std::memory_order_relaxed) }, numSamples);
+    const double tempoBpm = arpeggiator.tempo (slots);
+    currentTempo.store (tempoBpm, std::memory_order_relaxed);
 
+    voicesRenderedTo = 0;
+    newestVoiceTraced = false;
     runArpeggiator (numSamples);
-    renderVoices (numSamples, table1, table2);
-    effects.process (mixLeft.data(), mixRight.data(), numSamples, slots, hostTempo.load (std::memory_order_relaxed));
+    renderVoicesUpTo (numSamples);
+    effects.process (mixLeft.data(), mixRight.data(), numSamples, slots, tempoBpm);
 
     const int sounding = voices.activeCount();
     activeVoices.store (sounding, std::memory_order_relaxed);
     outputGain.process (mixLeft.data(), mixRight.data(), numSamples, sounding, slots.blockValue (ParamID::master_vol));
 
-    slots.updateTraces();
+    slots.updateTraces (numSamples, currentSampleRate, newestVoiceTraced ? &newestVoiceValues : nullptr);
 }
 
 // Switching on starts from an empty pattern. Noticed at the first key as well
@@ -370,9 +371,11 @@ void SynthEngine::runArpeggiator (int numSamples) noexcept
     arpeggiatorWasOn = on;
 }
 
-void SynthEngine::ArpVoices::arpEvent (const ArpEvent& event) noexcept
+void SynthEngine::ArpVoices::arpEvent (const ArpEvent& event, int sampleOffset) noexcept
 {
     auto& e = engine;
+    // The voices play up to the event's sample; the event takes effect there.
+    e.renderVoicesUpTo (sampleOffset);
     if (! event.on)
     {
         if (const int voice = e.voices.findHeld (event.note); voice >= 0)
@@ -388,8 +391,25 @@ void SynthEngine::ArpVoices::arpEvent (const ArpEvent& event) noexcept
     e.lastArpFrequency = midiNoteToFrequency (static_cast<float> (event.note));
 }
 
-void SynthEngine::renderVoices (int numSamples, const Wavetable* table1, const Wavetable* table2) noexcept
+int SynthEngine::newestVoice() const noexcept
 {
+    int newest = -1;
+    for (int i = 0; i < VoicePool::kSize; ++i)
+        if (! voices[i].isIdle() && (newest < 0 || voiceStartOrder[static_cast<std::size_t> (i)] > voiceStartOrder[static_cast<std::size_t> (newest)]))
+            newest = i;
+    return newest;
+}
+
+// Renders the voices from where they stopped up to a sample of the piece. The
+// piece's block values hold throughout; the voices' own LFOs and envelopes
+// move on by the samples rendered.
+void SynthEngine::renderVoicesUpTo (int sampleInPiece) noexcept
+{
+    const int length = sampleInPiece - voicesRenderedTo;
+    if (length <= 0)
+        return;
+
+    const int newest = newestVoice();
     for (int i = 0; i < VoicePool::kSize; ++i)
     {
         auto& voice = voices[i];
@@ -398,10 +418,17 @@ void SynthEngine::renderVoices (int numSamples, const Wavetable* table1, const W
 
         // Each voice works on its own copy, so per-voice modulation stays private.
         slots.copyBlockValues (voiceParameters);
-        voice.updateLfos (numSamples, voiceParameters);
+        voice.updateLfos (length, voiceParameters);
         matrix.applyVoice (voiceParameters, slots, voice.modSources());
-        voice.render (mixLeft.data(), mixRight.data(), numSamples, voiceParameters, table1, table2);
+        if (i == newest)
+        {
+            newestVoiceValues = voiceParameters;
+            newestVoiceTraced = true;
+        }
+        voice.render (mixLeft.data() + voicesRenderedTo, mixRight.data() + voicesRenderedTo, length, voiceParameters,
+                      pieceTable1, pieceTable2);
     }
+    voicesRenderedTo = sampleInPiece;
 }
 
 double SynthEngine::tailLengthSeconds() const noexcept
@@ -419,7 +446,7 @@ double SynthEngine::tailLengthSeconds() const noexcept
     return std::min (15.0, std::max ({ static_cast<double> (target (ParamID::amp_release)), delayTail, reverbTail }));
 }
 
-EngineSnapshot SynthEngine::snapshot() const
+EngineSnapshot SynthEngine::snapshot (const ParameterValues& values) const
 {
     const auto& routings = matrix.routings();
 
@@ -427,7 +454,7 @@ EngineSnapshot SynthEngine::snapshot() const
     words.reserve (static_cast<std::size_t> (146 + 5 * routings.size()));
     words.push_back (static_cast<std::uint32_t> (kNumParameters));
     for (int row = 0; row < kNumParameters; ++row)
-        words.push_back (floatBits (target (static_cast<ParamID> (row))));
+        words.push_back (floatBits (parameterSpec (static_cast<ParamID> (row)).clamp (values[static_cast<std::size_t> (row)])));
 
     words.push_back (static_cast<std::uint32_t> (routings.size()));
     for (const auto& routing : routings)

@@ -26,6 +26,12 @@ namespace plumora
 class SynthEngine
 {
 public:
+    // Control values (parameter slots, modulation, LFOs, envelopes' block
+    // values, filter settings) are taken once per piece of at most this many
+    // samples, on a grid that runs on from prepare across render calls. The
+    // sound therefore does not depend on how the host cuts its blocks.
+    static constexpr int kControlInterval = 64;
+
     SynthEngine();
     ~SynthEngine();
 
@@ -41,8 +47,10 @@ public:
     void pitchBend (int channel, float value) noexcept;
     void setHostTempo (double bpm) noexcept;
 
-    // Clears and fills the first channelCount channels. Longer calls than the
-    // prepared block size are rendered in prepared-size pieces.
+    // Clears and fills the first channelCount channels, any number of samples.
+    // Events given between two calls take effect at the first sample of the
+    // second, so a caller that renders up to each event's sample places it
+    // exactly.
     void render (float* const* channels, int channelCount, int numSamples) noexcept;
 
     double tailLengthSeconds() const noexcept;
@@ -50,6 +58,8 @@ public:
     // Message thread --------------------------------------------------------
     struct ParameterValue { ParamID id; float value; };
     void setParameters (const std::vector<ParameterValue>& values) noexcept;
+    // The value the engine took at its last parameter push (the host
+    // parameters hold what the user set; read those for saving a sound).
     float parameterValue (ParamID id) const noexcept { return slots.target (id); }
     ParameterSlots::Range modulationRange (ParamID id) const noexcept { return slots.traceRange (id); }
     int activeVoiceCount() const noexcept { return activeVoices.load (std::memory_order_relaxed); }
@@ -64,14 +74,18 @@ public:
     bool isMpeEnabled() const noexcept { return mpeEnabled.load (std::memory_order_relaxed); }
     ModMatrix& modMatrix() noexcept { return matrix; }
     const ModMatrix& modMatrix() const noexcept { return matrix; }
-    EngineSnapshot snapshot() const;
+    // The sound as one flat record: the given parameter values (the host
+    // parameters', which the user set) with the engine's routings and MPE flag.
+    EngineSnapshot snapshot (const ParameterValues& values) const;
     Arpeggiator::Position arpeggiatorPosition() const noexcept { return arpeggiator.position(); }
 
     // Read by modulation and tests.
     struct GlobalSources { float chordComplexity, modWheel, channelPressure, pitchBend; };
     GlobalSources globalSources() const noexcept;
     const VoicePool& voicePool() const noexcept { return voices; }
-    double tempo() const noexcept { return hostTempo.load (std::memory_order_relaxed); }
+    // The tempo delay sync and the arpeggiator follow: the host's once it has
+    // given one, else arp_bpm.
+    double tempo() const noexcept { return currentTempo.load (std::memory_order_relaxed); }
     double sampleRate() const noexcept { return currentSampleRate; }
     int maximumBlockSize() const noexcept { return currentBlockSize; }
 
@@ -82,8 +96,9 @@ private:
     void startVoice (int voiceIndex, int channel, int note, float velocity, float glideSourceHz, bool byArpeggiator) noexcept;
     void releaseNote (int channel, int note) noexcept;
     void countRepetition (int note) noexcept;
-    void renderBlock (int numSamples, const Wavetable* table1, const Wavetable* table2) noexcept;
-    void renderVoices (int numSamples, const Wavetable* table1, const Wavetable* table2) noexcept;
+    void renderPiece (int numSamples) noexcept;
+    void renderVoicesUpTo (int sampleInPiece) noexcept;
+    int newestVoice() const noexcept;
     void runArpeggiator (int numSamples) noexcept;
     void noticeArpeggiatorSwitchedOn() noexcept;
 
@@ -91,7 +106,7 @@ private:
     struct ArpVoices : ArpEventSink
     {
         explicit ArpVoices (SynthEngine& e) : engine (e) {}
-        void arpEvent (const ArpEvent& event) noexcept override;
+        void arpEvent (const ArpEvent& event, int sampleOffset) noexcept override;
         SynthEngine& engine;
     };
 
@@ -108,7 +123,7 @@ private:
     VoiceParameters voiceParameters {};
 
     std::atomic<float> chordComplexity { 0.0f }, modWheel { 0.0f }, pressure { 0.0f }, bend { 0.0f };
-    std::atomic<double> hostTempo { 120.0 };
+    std::atomic<double> currentTempo { 120.0 };
     std::atomic<int> activeVoices { 0 };
 
     std::uint32_t oscillatorRandomState = 12345;
@@ -121,12 +136,25 @@ private:
     float lastArpFrequency = 0.0f;
     // Voices the arpeggiator started; the others belong to their keys.
     std::array<bool, VoicePool::kSize> startedByArpeggiator {};
+    // When each voice started, to find the newest one for the traces.
+    std::array<std::uint64_t, VoicePool::kSize> voiceStartOrder {};
+    std::uint64_t voicesStarted = 0;
 
     bool sustainPedalDown = false;
     std::array<bool, 128> sustainedNotes {};
     std::array<std::uint8_t, 12> repetitionCounts {};
 
-    std::vector<float> mixLeft, mixRight;
+    // The piece being rendered: where it stands on the control grid, the
+    // tables it plays, how far its voices have rendered (arpeggiator events
+    // fall inside pieces) and the newest voice's modulated values.
+    int gridPosition = 0;
+    const Wavetable* pieceTable1 = nullptr;
+    const Wavetable* pieceTable2 = nullptr;
+    int voicesRenderedTo = 0;
+    VoiceParameters newestVoiceValues {};
+    bool newestVoiceTraced = false;
+
+    std::array<float, kControlInterval> mixLeft {}, mixRight {};
 };
 
 } // namespace plumora

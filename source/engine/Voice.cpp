@@ -128,6 +128,7 @@ void Voice::start (int note, float velocity, int channel, std::uint32_t& randomS
         envelope->noteOn();
 
     startOscillatorPair (slot1, slot2, randomState);
+    slot1Level = slot2Level = {}; // a new note starts at the levels it finds
     sub.reset();
     pick.start (sampleRate);
 
@@ -212,20 +213,31 @@ float Voice::advanceGlide (int numSamples, float glideTime) noexcept
     return std::exp2 (from + (std::log2 (target) - from) * currentGlide.progress);
 }
 
-void Voice::addToMix (const float* left, const float* right, int numSamples, float gain) noexcept
+void Voice::addToMix (const float* left, const float* right, int numSamples, const LinearRamp& level) noexcept
 {
     for (int s = 0; s < numSamples; ++s)
     {
+        const float gain = level.value (s);
         mixLeft[static_cast<std::size_t> (s)] += left[s] * gain;
         mixRight[static_cast<std::size_t> (s)] += right[s] * gain;
     }
 }
 
-void Voice::renderSlot (const OscillatorSlotIds& ids, UnisonOscillator& oscillator, KarplusStrongString& string, int numSamples,
-                        const VoiceParameters& p, float frequency, const Wavetable* table) noexcept
+namespace
 {
-    const float level = value (p, ids.level);
-    if (level <= kSilentLevel)
+// Heads the slot's level for this block; false while it stays silent, when
+// the slot need not render at all.
+bool headLevel (LinearRamp& level, float target, int numSamples) noexcept
+{
+    level.begin (target, numSamples);
+    return ! (level.isSteady() && target <= kSilentLevel);
+}
+} // namespace
+
+void Voice::renderSlot (const OscillatorSlotIds& ids, UnisonOscillator& oscillator, KarplusStrongString& string, LinearRamp& level,
+                        int numSamples, const VoiceParameters& p, float frequency, const Wavetable* table) noexcept
+{
+    if (! headLevel (level, value (p, ids.level), numSamples))
         return;
 
     if (whole (p, ids.mode) == kKarplusStrongMode)
@@ -256,17 +268,15 @@ void Voice::renderFmPair (int numSamples, const VoiceParameters& p, float freque
     for (int s = 0; s < numSamples; ++s)
         fmModulator[static_cast<std::size_t> (s)] = (oscLeft[static_cast<std::size_t> (s)] + oscRight[static_cast<std::size_t> (s)]) * 0.5f;
 
-    const float level2 = value (p, ParamID::osc2_level);
-    if (level2 > kSilentLevel)
-        addToMix (oscLeft.data(), oscRight.data(), numSamples, level2);
+    if (headLevel (slot2Level, value (p, ParamID::osc2_level), numSamples))
+        addToMix (oscLeft.data(), oscRight.data(), numSamples, slot2Level);
 
-    const float level1 = value (p, ParamID::osc1_level);
-    if (level1 > kSilentLevel)
+    if (headLevel (slot1Level, value (p, ParamID::osc1_level), numSamples))
     {
         const auto carrierSettings = oscillatorSettings (p, kSlot1Ids, slotFrequency (p, kSlot1Ids, frequency), table1);
         slot1.renderModulated (oscLeft.data(), oscRight.data(), numSamples, carrierSettings, fmModulator.data(),
                                kFmDepthCycles * value (p, ParamID::fm_depth));
-        addToMix (oscLeft.data(), oscRight.data(), numSamples, level1);
+        addToMix (oscLeft.data(), oscRight.data(), numSamples, slot1Level);
     }
 }
 
@@ -277,8 +287,8 @@ void Voice::renderSlots (int numSamples, const VoiceParameters& p, float frequen
         renderFmPair (numSamples, p, frequency, table1, table2);
         return;
     }
-    renderSlot (kSlot1Ids, slot1, string1, numSamples, p, slotFrequency (p, kSlot1Ids, frequency), table1);
-    renderSlot (kSlot2Ids, slot2, string2, numSamples, p, slotFrequency (p, kSlot2Ids, frequency), table2);
+    renderSlot (kSlot1Ids, slot1, string1, slot1Level, numSamples, p, slotFrequency (p, kSlot1Ids, frequency), table1);
+    renderSlot (kSlot2Ids, slot2, string2, slot2Level, numSamples, p, slotFrequency (p, kSlot2Ids, frequency), table2);
 }
 
 void Voice::runFilter (int numSamples, const VoiceParameters& p) noexcept

@@ -5,6 +5,7 @@
 #include "dsp/AdsrEnvelope.h"
 #include "dsp/Distortion.h"
 #include "dsp/KarplusStrongString.h"
+#include "dsp/LinearRamp.h"
 #include "dsp/Lfo.h"
 #include "dsp/MultimodeFilter.h"
 #include "dsp/NoiseSource.h"
@@ -68,10 +69,10 @@ public:
 private:
     float advanceGlide (int numSamples, float glideTime) noexcept;
     void renderSlots (int numSamples, const VoiceParameters&, float frequency, const Wavetable* table1, const Wavetable* table2) noexcept;
-    void renderSlot (const OscillatorSlotIds&, UnisonOscillator&, KarplusStrongString&, int numSamples, const VoiceParameters&,
-                     float frequency, const Wavetable* table) noexcept;
+    void renderSlot (const OscillatorSlotIds&, UnisonOscillator&, KarplusStrongString&, LinearRamp& level, int numSamples,
+                     const VoiceParameters&, float frequency, const Wavetable* table) noexcept;
     void renderFmPair (int numSamples, const VoiceParameters&, float frequency, const Wavetable* table1, const Wavetable* table2) noexcept;
-    void addToMix (const float* left, const float* right, int numSamples, float gain) noexcept;
+    void addToMix (const float* left, const float* right, int numSamples, const LinearRamp& level) noexcept;
     void runFilter (int numSamples, const VoiceParameters&) noexcept;
 
     State currentState = Idle;
@@ -91,6 +92,7 @@ private:
     const std::array<std::uint8_t, 12>* repetitionCounts = nullptr;
 
     UnisonOscillator slot1, slot2;
+    LinearRamp slot1Level, slot2Level;
     KarplusStrongString string1, string2;
     std::uint32_t stringRandomState = 0xC0DEC0DE;
     NoiseSource noise;

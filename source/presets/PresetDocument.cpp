@@ -1,5 +1,6 @@
 #include "PresetDocument.h"
 
+#include "HostParameters.h"
 #include "SafeJson.h"
 
 #include "engine/SynthEngine.h"
@@ -17,26 +18,6 @@ constexpr juce::int64 kLargestPresetFile = 4 * 1024 * 1024;
 
 bool carriesRoutings (PresetScope scope) noexcept { return scope == PresetScope::complete || scope == PresetScope::modulation; }
 bool carriesWavetables (PresetScope scope) noexcept { return scope == PresetScope::complete || scope == PresetScope::oscillators; }
-
-juce::String routingScopeId (ModScope scope)
-{
-    switch (scope)
-    {
-        case ModScope::per_voice:        return "per_voice";
-        case ModScope::per_note_capture: return "per_note_capture";
-        case ModScope::global:
-        default:                         return "global";
-    }
-}
-
-ModScope routingScopeFromId (const juce::String& id)
-{
-    if (id == "per_voice")
-        return ModScope::per_voice;
-    if (id == "per_note_capture")
-        return ModScope::per_note_capture;
-    return ModScope::global;
-}
 
 juce::var stringArray (const juce::StringArray& strings)
 {
@@ -91,7 +72,7 @@ int asInt (const juce::var& value)
 }
 } // namespace
 
-PresetDocument capturePreset (const SynthEngine& engine, PresetScope scope, bool skipDefaults)
+PresetDocument capturePreset (const ParameterValues& values, const SynthEngine& engine, PresetScope scope, bool skipDefaults)
 {
     PresetDocument document;
     document.version = 1;
@@ -102,7 +83,7 @@ PresetDocument capturePreset (const SynthEngine& engine, PresetScope scope, bool
         const auto id = static_cast<ParamID> (row);
         if (! isInScope (scope, id))
             continue;
-        const float value = engine.parameterValue (id);
+        const float value = values[static_cast<std::size_t> (row)];
         if (skipDefaults && value == parameterSpec (id).defaultValue)
             continue;
         document.parameters.emplace_back (parameterSpec (id).id, value);
@@ -110,14 +91,9 @@ PresetDocument capturePreset (const SynthEngine& engine, PresetScope scope, bool
 
     if (carriesRoutings (scope))
     {
-        for (const auto& routing : engine.modMatrix().routings())
-        {
-            const auto target = paramIDFromIndex (routing.target);
-            document.routings.push_back ({ modSourceId (routing.source), target ? parameterSpec (*target).id : "",
-                                           routing.depth, routingScopeId (routing.scope), routing.audioRate });
-        }
-        document.macro1 = engine.parameterValue (ParamID::macro1);
-        document.macro2 = engine.parameterValue (ParamID::macro2);
+        document.routings = RoutingCodec::encode (engine.modMatrix().routings());
+        document.macro1 = values[static_cast<std::size_t> (index (ParamID::macro1))];
+        document.macro2 = values[static_cast<std::size_t> (index (ParamID::macro2))];
     }
 
     if (scope == PresetScope::complete)
@@ -279,32 +255,22 @@ PresetDocument readPresetFile (const juce::File& file)
 
 void applyPresetToParameters (juce::AudioProcessorValueTreeState& parameters, const PresetDocument& document)
 {
-    forEachValue (document, [&parameters] (ParamID id, float value)
+    forEachValue (document, [&parameters] (ParamID id, float value) { HostParameters::write (parameters, id, value); });
+}
+
+ParameterValues presetValuesOver (ParameterValues values, const PresetDocument& document)
+{
+    forEachValue (document, [&values] (ParamID id, float value)
     {
-        if (auto* parameter = parameters.getParameter (parameterSpec (id).id))
-            parameter->setValueNotifyingHost (parameter->convertTo0to1 (parameterSpec (id).clamp (value)));
+        values[static_cast<std::size_t> (index (id))] = parameterSpec (id).clamp (value);
     });
+    return values;
 }
 
 void applyPresetToEngine (SynthEngine& engine, const PresetDocument& document)
 {
-    forEachValue (document, [&engine] (ParamID id, float value) { engine.setParameter (id, value); });
-
     if (carriesRoutings (document.scope))
-    {
-        std::vector<ModRouting> routings;
-        for (const auto& routing : document.routings)
-        {
-            const auto source = modSourceFromId (routing.source.toRawUTF8());
-            const auto target = findParamID (routing.target.toStdString());
-            if (source == ModSourceID::unknown || ! target)
-                continue;
-            routings.push_back ({ source, index (*target), routing.depth, routingScopeFromId (routing.scope), routing.audioRate });
-        }
-        engine.modMatrix().replaceRoutings (std::move (routings)); // one hand-over for the whole list
-        engine.setParameter (ParamID::macro1, document.macro1);
-        engine.setParameter (ParamID::macro2, document.macro2);
-    }
+        engine.modMatrix().replaceRoutings (RoutingCodec::decode (document.routings)); // one hand-over for the whole list
 
     if (document.scope == PresetScope::complete)
         engine.setMpeEnabled (document.mpeEnabled);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PresetScope.h"
+#include "RoutingCodec.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
@@ -17,14 +18,6 @@ struct PresetTags
 {
     juce::String category, complexity;
     juce::StringArray character;
-};
-
-struct PresetRouting
-{
-    juce::String source, target;
-    float depth = 0.0f;
-    juce::String scope; // "per_voice", "per_note_capture" or "global"
-    bool audioRate = false;
 };
 
 // What the S!MPLE page needs to show a preset as it was saved there.
@@ -52,9 +45,11 @@ struct PresetDocument
     juce::String savedFromMode; // "beginner", "advanced" or empty
 };
 
-// The engine's current sound in a document of the given scope; with
-// skipDefaults, parameters at their catalogue default are left out.
-PresetDocument capturePreset (const SynthEngine& engine, PresetScope scope, bool skipDefaults);
+// The current sound in a document of the given scope: the parameter values
+// (as the host parameters hold them) and what only the engine keeps
+// (routings, the MPE flag). With skipDefaults, parameters at their catalogue
+// default are left out.
+PresetDocument capturePreset (const ParameterValues& values, const SynthEngine& engine, PresetScope scope, bool skipDefaults);
 
 // Single-line JSON in the fixed property order.
 juce::String presetToJson (const PresetDocument& document);
@@ -67,10 +62,15 @@ bool writePresetFile (const PresetDocument& document, const juce::File& file);
 // A missing file, a folder or an empty path gives the default document.
 PresetDocument readPresetFile (const juce::File& file);
 
-// Resets the document's scope to defaults, then sets its listed values.
+// Resets the document's scope to defaults, then sets its listed values. The
+// macro parameters come from "parameters" like any other; a document's
+// "macros" record what was saved and set nothing.
 void applyPresetToParameters (juce::AudioProcessorValueTreeState& parameters, const PresetDocument& document);
-// The same on the engine's own values, plus routings, macros and MPE where
-// the scope carries them.
+// The values applying the document over the given ones leads to, each
+// clamped to its range (for a morph target, or an engine without host).
+ParameterValues presetValuesOver (ParameterValues values, const PresetDocument& document);
+// What the engine keeps beyond the parameters, where the scope carries it:
+// the routings and the MPE flag.
 void applyPresetToEngine (SynthEngine& engine, const PresetDocument& document);
 
 } // namespace plumora

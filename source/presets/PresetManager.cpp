@@ -1,6 +1,7 @@
 #include "PresetManager.h"
 
 #include "FactoryBank.h"
+#include "HostParameters.h"
 #include "dsp/FactoryWavetables.h"
 #include "engine/SynthEngine.h"
 
@@ -118,7 +119,8 @@ juce::File PresetManager::savePreset (const juce::String& name, const PresetTags
     if (name.trim().isEmpty() || isNameTaken (name))
         return {};
 
-    auto document = capturePreset (target.engine, scope, true);
+    const auto values = HostParameters::read (target.parameters);
+    auto document = capturePreset (values, target.engine, scope, true);
     document.name = name;
     document.tags = tags;
 
@@ -126,7 +128,7 @@ juce::File PresetManager::savePreset (const juce::String& name, const PresetTags
     {
         int enabled = 0;
         for (const auto& effect : effectTargets())
-            if (target.engine.parameterValue (effect.bypass) < 0.5f)
+            if (values[static_cast<std::size_t> (index (effect.bypass))] < 0.5f)
             {
                 ++enabled;
                 document.effectTarget = effect.id;

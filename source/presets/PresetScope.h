@@ -1,6 +1,6 @@
 #pragma once
 
-#include "processor/ParameterCatalogue.h"
+#include "parameters/ParameterCatalogue.h"
 
 #include <juce_core/juce_core.h>
 

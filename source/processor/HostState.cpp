@@ -2,6 +2,7 @@
 
 #include "dsp/FactoryWavetables.h"
 #include "engine/SynthEngine.h"
+#include "presets/RoutingCodec.h"
 #include "presets/SafeJson.h"
 
 namespace plumora::HostState
@@ -20,17 +21,16 @@ void writeSoundExtras (juce::ValueTree& state, const SynthEngine& engine)
     state.setProperty (kWavetable2, juce::String (engine.wavetableId (1)), nullptr);
     state.setProperty (kMpe, engine.isMpeEnabled(), nullptr);
 
+    // The chunk keeps a routing's scope as its number (0 global, 1 per voice,
+    // 2 per note), as chunks always have.
     juce::ValueTree routings (kRoutings);
-    for (const auto& routing : engine.modMatrix().routings())
+    for (const auto& routing : RoutingCodec::encode (engine.modMatrix().routings()))
     {
-        const auto target = paramIDFromIndex (routing.target);
-        if (! target)
-            continue;
         juce::ValueTree item (kRouting);
-        item.setProperty (kSource, modSourceId (routing.source), nullptr);
-        item.setProperty (kTarget, parameterSpec (*target).id, nullptr);
+        item.setProperty (kSource, routing.source, nullptr);
+        item.setProperty (kTarget, routing.target, nullptr);
         item.setProperty (kDepth, routing.depth, nullptr);
-        item.setProperty (kScope, static_cast<int> (routing.scope), nullptr);
+        item.setProperty (kScope, static_cast<int> (RoutingCodec::scopeFromId (routing.scope)), nullptr);
         item.setProperty (kAudioRate, routing.audioRate, nullptr);
         routings.appendChild (item, nullptr);
     }
@@ -55,18 +55,17 @@ void restoreSoundExtras (const juce::ValueTree& state, SynthEngine& engine)
     if (! routings.isValid())
         return;
 
-    std::vector<ModRouting> list;
+    std::vector<PresetRouting> stored;
     for (const auto& item : routings)
     {
-        const auto source = modSourceFromId (item.getProperty (kSource).toString().toRawUTF8());
-        const auto target = findParamID (item.getProperty (kTarget).toString().toStdString());
         const int scope = static_cast<int> (item.getProperty (kScope));
-        if (source == ModSourceID::unknown || ! target || scope < 0 || scope > 2)
+        if (scope < 0 || scope > 2)
             continue;
-        list.push_back ({ source, index (*target), static_cast<float> (doubleFrom (item.getProperty (kDepth))),
-                          static_cast<ModScope> (scope), static_cast<bool> (item.getProperty (kAudioRate)) });
+        stored.push_back ({ item.getProperty (kSource).toString(), item.getProperty (kTarget).toString(),
+                            static_cast<float> (doubleFrom (item.getProperty (kDepth))),
+                            RoutingCodec::scopeId (static_cast<ModScope> (scope)), static_cast<bool> (item.getProperty (kAudioRate)) });
     }
-    engine.modMatrix().replaceRoutings (std::move (list));
+    engine.modMatrix().replaceRoutings (RoutingCodec::decode (stored));
 }
 
 void removeSoundExtras (juce::ValueTree& state)

@@ -1,7 +1,7 @@
 #include "ParameterLayout.h"
 
-#include "ParameterCatalogue.h"
-#include "ParameterText.h"
+#include "parameters/ParameterCatalogue.h"
+#include "parameters/ParameterText.h"
 
 #include <memory>
 #include <vector>

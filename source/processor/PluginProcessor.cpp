@@ -155,6 +155,8 @@ void PlumoraAudioProcessor::pushParameters() noexcept
             synthEngine->setParameter (static_cast<plumora::ParamID> (row), value->load (std::memory_order_relaxed));
 }
 
+// A host that gives no tempo (JUCE's standalone player among them) leaves
+// the engine on arp_bpm.
 void PlumoraAudioProcessor::takeHostTempo() noexcept
 {
     auto* host = getPlayHead();
@@ -162,9 +164,13 @@ void PlumoraAudioProcessor::takeHostTempo() noexcept
         return;
 
     if (const auto position = host->getPosition())
-        synthEngine->setHostTempo (position->getBpm().orFallback (120.0));
+        if (const auto bpm = position->getBpm())
+            synthEngine->setHostTempo (*bpm);
 }
 
+// Renders the block piece by piece: up to each MIDI event's sample, then the
+// event, so notes, controllers and bends land on their sample whatever the
+// host's buffer size. The engine cuts the pieces further to its control rate.
 void PlumoraAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi)
 {
     juce::ScopedNoDenormals noDenormals;
@@ -174,13 +180,28 @@ void PlumoraAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce
     takeHostTempo();
     keyboard.processNextMidiBuffer (midi, 0, numSamples, true);
 
-    for (const auto metadata : midi)
-        plumora::dispatchMidiMessage (*synthEngine, metadata.data, metadata.numBytes);
-
     const int channelCount = juce::jmin (buffer.getNumChannels(), 2);
-    const auto started = std::chrono::steady_clock::now();
-    synthEngine->render (buffer.getArrayOfWritePointers(), channelCount, numSamples);
-    const auto elapsed = std::chrono::steady_clock::now() - started;
+    float* const* output = buffer.getArrayOfWritePointers();
+    std::chrono::steady_clock::duration elapsed {};
+    int rendered = 0;
+    const auto renderUpTo = [&] (int sample)
+    {
+        if (sample <= rendered)
+            return;
+        float* piece[2] = { channelCount > 0 ? output[0] + rendered : nullptr, channelCount > 1 ? output[1] + rendered : nullptr };
+        const auto started = std::chrono::steady_clock::now();
+        synthEngine->render (piece, channelCount, sample - rendered);
+        elapsed += std::chrono::steady_clock::now() - started;
+        rendered = sample;
+    };
+
+    for (const auto metadata : midi)
+    {
+        // An offset outside the block counts at its nearer end; events stay in order.
+        renderUpTo (juce::jlimit (0, juce::jmax (numSamples - 1, 0), metadata.samplePosition));
+        plumora::dispatchMidiMessage (*synthEngine, metadata.data, metadata.numBytes);
+    }
+    renderUpTo (numSamples);
 
     // Any extra channels a host insists on stay silent.
     for (int channel = channelCount; channel < buffer.getNumChannels(); ++channel)

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/SynthEngine.h"
-#include "processor/ParameterCatalogue.h"
+#include "parameters/ParameterCatalogue.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
@@ -15,11 +15,10 @@ struct ParameterSetting
     float value;
 };
 
-// Sets sound parameters the way every S!MPLE control does: on the engine, so
-// the sound changes at once, and on the host-visible parameter, so the host,
-// the editor and the next block's parameter push all agree. A value written
-// to the engine alone would be undone by that push one block later.
-// Message thread only.
+// Sets sound parameters the way every S!MPLE control does: on the
+// host-visible parameter, the one store of values, which the host and the
+// editor see at once and the engine takes at its next block. The engine is
+// reached for what only it keeps (routings, wavetables). Message thread only.
 class ParameterWriter
 {
 public:

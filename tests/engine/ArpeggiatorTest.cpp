@@ -23,7 +23,7 @@ struct Recorder : ArpEventSink
 {
     long now = 0;
     std::vector<Recorded> events;
-    void arpEvent (const ArpEvent& event) noexcept override { events.push_back ({ now, event }); }
+    void arpEvent (const ArpEvent& event, int sampleOffset) noexcept override { events.push_back ({ now + sampleOffset, event }); }
 
     std::vector<int> noteOns() const
     {
@@ -51,7 +51,7 @@ struct ArpFixture : testing::Test
     void set (ParamID id, float value) { slots.setTarget (id, value); }
 
     // Runs blocks of blockSize until total samples have passed; each event is
-    // stamped with the start of its block.
+    // stamped with its sample.
     void run (long total, int blockSize = 500)
     {
         slots.beginBlock();

@@ -64,7 +64,7 @@ TEST (ConcurrencyStress, EditingWhileRenderingIsRaceFreeAndStaysFinite)
             case 3: engine.setWavetable (static_cast<int> ((r >> 3) % 2), makeFactoryWavetable (names[(r >> 5) % names.size()])); break;
             case 4: engine.setParameter (ParamID::filt_cutoff, 200.0f + static_cast<float> (r % 5000)); break;
             default:
-                (void) engine.snapshot();
+                (void) engine.snapshot (ParameterValues {});
                 (void) engine.modulationRange (ParamID::filt_cutoff);
                 (void) engine.activeVoiceCount();
                 (void) engine.wavetable (0);

@@ -342,9 +342,8 @@ TEST (PresetJsonFindings, ValuesBeyondAFloatReadAsWhatAWrittenDocumentKeeps)
         EXPECT_EQ (again.routings[0].depth, document.routings[0].depth);
         EXPECT_EQ (again.macro1, document.macro1);
 
-        SynthEngine engine;
-        applyPresetToEngine (engine, document);
-        EXPECT_EQ (engine.parameterValue (ParamID::filt_cutoff),
+        const auto values = presetValuesOver (presetValuesOver ({}, PresetDocument {}), document);
+        EXPECT_EQ (values[static_cast<std::size_t> (index (ParamID::filt_cutoff))],
                    c.kept ? parameterSpec (ParamID::filt_cutoff).clamp (c.expected) : parameterSpec (ParamID::filt_cutoff).defaultValue);
     }
 }

@@ -1,7 +1,7 @@
 // Loads the built Plumora.vst3 through JUCE's VST3 hosting, as a DAW would.
 
-#include "processor/ParameterCatalogue.h"
-#include "processor/ParameterText.h"
+#include "parameters/ParameterCatalogue.h"
+#include "parameters/ParameterText.h"
 
 #include "host/HostedParameters.h"
 

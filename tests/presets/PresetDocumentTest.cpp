@@ -1,4 +1,5 @@
 #include "engine/SynthEngine.h"
+#include "presets/HostParameters.h"
 #include "presets/PresetDocument.h"
 #include "processor/PluginProcessor.h"
 
@@ -16,6 +17,24 @@ float valueOf (const PresetDocument& document, const char* id)
     return -12345.0f;
 }
 
+ParameterValues defaultValues()
+{
+    ParameterValues values {};
+    for (int row = 0; row < kNumParameters; ++row)
+        values[static_cast<std::size_t> (row)] = parameterCatalogue()[row].defaultValue;
+    return values;
+}
+
+float& valueOf (ParameterValues& values, ParamID id) { return values[static_cast<std::size_t> (index (id))]; }
+
+// A processor's host parameters, the store presets are applied to.
+struct HostParameterFixture : testing::Test
+{
+    PlumoraAudioProcessor processor;
+    void set (ParamID id, float value) { HostParameters::write (processor.parameters(), id, value); }
+    float value (ParamID id) { return HostParameters::read (processor.parameters())[static_cast<std::size_t> (index (id))]; }
+};
+
 juce::File temporaryFolder()
 {
     auto folder = juce::File::getSpecialLocation (juce::File::tempDirectory).getNonexistentChildFile ("plumora-presets", "", false);
@@ -27,13 +46,15 @@ juce::File temporaryFolder()
 TEST (PresetJson, CaptureWritesOneLineInTheFixedOrderAndReadsBack)
 {
     SynthEngine engine;
-    engine.setParameter (ParamID::filt_cutoff, 1234.5f);
-    engine.setParameter (ParamID::macro1, 0.25f);
-    engine.setParameter (ParamID::master_vol, 0.3f);
+    auto values = defaultValues();
+    valueOf (values, ParamID::filt_cutoff) = 1234.5f;
+    valueOf (values, ParamID::macro1) = 0.25f;
+    valueOf (values, ParamID::master_vol) = 0.3f;
+    engine.setParameter (ParamID::master_vol, 0.9f); // the engine's copy is not what is saved
     engine.modMatrix().addRouting (ModSourceID::note_bloom, index (ParamID::osc1_wt_pos), 0.55f, ModScope::per_voice, true);
     engine.setMpeEnabled (true);
 
-    auto document = capturePreset (engine, PresetScope::complete, true);
+    auto document = capturePreset (values, engine, PresetScope::complete, true);
     document.name = "Bloom Lead";
     document.tags = { "Lead", "Moderate", {} };
     document.wavetable1 = "factory:vocal";
@@ -59,7 +80,7 @@ TEST (PresetJson, CaptureWritesOneLineInTheFixedOrderAndReadsBack)
 TEST (PresetJson, ScopeDecidesWhichPropertiesAreWritten)
 {
     SynthEngine engine;
-    PresetDocument oscillators = capturePreset (engine, PresetScope::oscillators, true);
+    PresetDocument oscillators = capturePreset (defaultValues(), engine, PresetScope::oscillators, true);
     const auto oscText = presetToJson (oscillators);
     EXPECT_TRUE (oscText.contains (R"("wavetable2": "")"));
     EXPECT_TRUE (oscText.contains (R"("parameters": {})"));
@@ -136,51 +157,58 @@ TEST (PresetJson, UnreadableTextGivesTheDefaultDocument)
     EXPECT_EQ (typed.version, 0);
 }
 
-TEST (PresetApply, ScopesResetOnlyWhatTheyCover)
+TEST_F (HostParameterFixture, ScopesResetOnlyWhatTheyCover)
 {
-    SynthEngine engine;
-    engine.setParameter (ParamID::filt_reso, 0.9f);
-    engine.setParameter (ParamID::filt_env_amount, 0.5f);
-    engine.setParameter (ParamID::osc1_unison, 9.0f);
-    engine.setParameter (ParamID::delay_mix, 0.9f);
-    engine.setParameter (ParamID::reverb_mix, 0.9f);
-    engine.modMatrix().addRouting (ModSourceID::lfo1, index (ParamID::filt_cutoff), 0.5f, ModScope::global, false);
+    SynthEngine& engine = processor.engine();
+    set (ParamID::filt_reso, 0.9f);
+    set (ParamID::filt_env_amount, 0.5f);
+    set (ParamID::osc1_unison, 9.0f);
+    set (ParamID::delay_mix, 0.9f);
+    set (ParamID::reverb_mix, 0.9f);
+    engine.modMatrix().replaceRoutings ({ { ModSourceID::lfo1, index (ParamID::filt_cutoff), 0.5f, ModScope::global, false } });
 
-    auto filter = presetFromJson (R"({"name": "F", "scope": "filter", "parameters": {"filt_cutoff": 800, "osc1_level": 0.2},
-                                      "modRoutings": [{"source": "macro1", "target": "filt_drive", "depth": 1}]})");
-    applyPresetToEngine (engine, filter);
-    EXPECT_EQ (engine.parameterValue (ParamID::filt_cutoff), 800.0f);
-    EXPECT_EQ (engine.parameterValue (ParamID::filt_reso), 0.0f);
-    EXPECT_EQ (engine.parameterValue (ParamID::filt_env_amount), 0.0f);
-    EXPECT_EQ (engine.parameterValue (ParamID::osc1_unison), 9.0f) << "outside the scope";
-    EXPECT_EQ (engine.parameterValue (ParamID::osc1_level), 0.2f) << "listed values apply whatever their scope";
+    const auto apply = [&] (const char* json)
+    {
+        const auto document = presetFromJson (json);
+        applyPresetToParameters (processor.parameters(), document);
+        applyPresetToEngine (engine, document);
+    };
+    apply (R"({"name": "F", "scope": "filter", "parameters": {"filt_cutoff": 800, "osc1_level": 0.2},
+               "modRoutings": [{"source": "macro1", "target": "filt_drive", "depth": 1}]})");
+    EXPECT_NEAR (value (ParamID::filt_cutoff), 800.0f, 0.01f);
+    EXPECT_EQ (value (ParamID::filt_reso), 0.0f);
+    EXPECT_EQ (value (ParamID::filt_env_amount), 0.0f);
+    EXPECT_EQ (value (ParamID::osc1_unison), 9.0f) << "outside the scope";
+    EXPECT_NEAR (value (ParamID::osc1_level), 0.2f, 1e-6f) << "listed values apply whatever their scope";
     ASSERT_EQ (engine.modMatrix().routings().size(), 1u) << "a filter preset never touches routings";
     EXPECT_EQ (engine.modMatrix().routings()[0].source, ModSourceID::lfo1);
 
-    applyPresetToEngine (engine, presetFromJson (R"({"name": "D", "scope": "effect_delay", "parameters": {}})"));
-    EXPECT_EQ (engine.parameterValue (ParamID::delay_mix), 0.3f);
-    EXPECT_EQ (engine.parameterValue (ParamID::reverb_mix), 0.9f);
-    applyPresetToEngine (engine, presetFromJson (R"({"name": "E", "scope": "effects", "parameters": {}})"));
-    EXPECT_EQ (engine.parameterValue (ParamID::reverb_mix), 0.2f);
+    apply (R"({"name": "D", "scope": "effect_delay", "parameters": {}})");
+    EXPECT_NEAR (value (ParamID::delay_mix), 0.3f, 1e-6f);
+    EXPECT_NEAR (value (ParamID::reverb_mix), 0.9f, 1e-6f);
+    apply (R"({"name": "E", "scope": "effects", "parameters": {}})");
+    EXPECT_NEAR (value (ParamID::reverb_mix), 0.2f, 1e-6f);
 }
 
-TEST (PresetApply, CompleteDocumentsReplaceRoutingsMacrosAndMpe)
+TEST_F (HostParameterFixture, CompleteDocumentsReplaceRoutingsAndMpe)
 {
-    SynthEngine engine;
+    SynthEngine& engine = processor.engine();
     engine.setMpeEnabled (true);
-    engine.setParameter (ParamID::master_vol, 0.1f);
-    applyPresetToEngine (engine, presetFromJson (R"({"name": "C", "scope": "complete", "parameters": {},
+    set (ParamID::master_vol, 0.1f);
+    const auto document = presetFromJson (R"({"name": "C", "scope": "complete", "parameters": {},
         "modRoutings": [{"source": "velocity", "target": "filt_cutoff", "depth": 2.0, "scope": "per_voice"},
                         {"source": "unknown", "target": "filt_cutoff", "depth": 1},
                         {"source": "lfo1", "target": "nowhere", "depth": 1}],
-        "macros": [0.7, 0.2]})"));
+        "macros": [0.7, 0.2]})");
+    applyPresetToParameters (processor.parameters(), document);
+    applyPresetToEngine (engine, document);
 
     ASSERT_EQ (engine.modMatrix().routings().size(), 1u);
     EXPECT_EQ (engine.modMatrix().routings()[0].scope, ModScope::per_voice);
     EXPECT_EQ (engine.modMatrix().routings()[0].depth, 1.0f);
-    EXPECT_EQ (engine.parameterValue (ParamID::macro1), 0.7f);
+    EXPECT_EQ (value (ParamID::macro1), 0.0f) << "the macro parameters come from \"parameters\", not \"macros\"";
     EXPECT_FALSE (engine.isMpeEnabled()) << "no mpeEnabled means off";
-    EXPECT_EQ (engine.parameterValue (ParamID::master_vol), 0.8f);
+    EXPECT_NEAR (value (ParamID::master_vol), 0.8f, 1e-6f);
 }
 
 TEST (PresetApply, HostParametersSnapToLegalValues)

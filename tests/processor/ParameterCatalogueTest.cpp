@@ -1,5 +1,5 @@
-#include "processor/ParameterCatalogue.h"
-#include "processor/ParameterText.h"
+#include "parameters/ParameterCatalogue.h"
+#include "parameters/ParameterText.h"
 #include "processor/PluginProcessor.h"
 
 #include <gtest/gtest.h>

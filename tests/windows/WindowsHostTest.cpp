@@ -4,7 +4,7 @@
 // does beyond that: the exact parameter set it sees, state it cannot trust,
 // irregular block sizes, and files that are not plug-ins.
 
-#include "processor/ParameterCatalogue.h"
+#include "parameters/ParameterCatalogue.h"
 
 #include "host/HostedParameters.h"
 

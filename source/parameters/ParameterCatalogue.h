@@ -4,6 +4,7 @@
 // host parameters, the engine's slots, preset keys and the editor's knobs.
 // Plain C++ so the engine, tools and benchmarks can use it without JUCE.
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -72,6 +73,9 @@ constexpr int kNumParameters = 143;
 static_assert (static_cast<int> (ParamID::fm_feedback) == kNumParameters - 1);
 
 constexpr int index (ParamID id) noexcept { return static_cast<int> (id); }
+
+// One plain value per parameter, in ParamID order.
+using ParameterValues = std::array<float, kNumParameters>;
 
 // All rows in ParamID order.
 const ParameterSpec* parameterCatalogue() noexcept;
