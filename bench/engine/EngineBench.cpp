@@ -8,15 +8,16 @@
 namespace
 {
 constexpr double kRate = 48000.0;
-constexpr int kBlock = 512;
 constexpr double kSeconds = 10.0;
 
 using Setup = void (*) (plumora::SynthEngine&);
 
-// Renders ten seconds and reports CPU time as a share of the audio's duration
+// Renders ten seconds in calls of the benchmark's argument (host buffer
+// size) and reports CPU time as a share of the audio's duration
 // ("percent_of_one_core"); voices are started before timing.
 void renderTenSeconds (benchmark::State& state, Setup setup, int voices)
 {
+    const int kBlock = static_cast<int> (state.range (0));
     plumora::SynthEngine engine;
     engine.prepare (kRate, kBlock);
     engine.setParameter (plumora::ParamID::amp_sustain, 1.0f);
@@ -78,8 +79,8 @@ void oneVoiceDefault (benchmark::State& state) { renderTenSeconds (state, defaul
 void eightVoicesSixWideUnison (benchmark::State& state) { renderTenSeconds (state, eightWideVoices, 8); }
 void worstCaseThirtyTwoVoices (benchmark::State& state) { renderTenSeconds (state, worstCase, 32); }
 
-BENCHMARK (idleAllEffects)->Unit (benchmark::kMillisecond);
-BENCHMARK (oneVoiceDefault)->Unit (benchmark::kMillisecond);
-BENCHMARK (eightVoicesSixWideUnison)->Unit (benchmark::kMillisecond);
-BENCHMARK (worstCaseThirtyTwoVoices)->Unit (benchmark::kMillisecond)->Iterations (2);
+BENCHMARK (idleAllEffects)->Unit (benchmark::kMillisecond)->ArgName ("host_buffer")->Arg (64)->Arg (512)->Arg (4096);
+BENCHMARK (oneVoiceDefault)->Unit (benchmark::kMillisecond)->ArgName ("host_buffer")->Arg (512);
+BENCHMARK (eightVoicesSixWideUnison)->Unit (benchmark::kMillisecond)->ArgName ("host_buffer")->Arg (512);
+BENCHMARK (worstCaseThirtyTwoVoices)->Unit (benchmark::kMillisecond)->Iterations (2)->ArgName ("host_buffer")->Arg (64)->Arg (512)->Arg (4096);
 } // namespace
