@@ -15,7 +15,8 @@ constexpr float kShortestDelay = 0.01f, kLongestDelay = 2.0f;
 constexpr int kMixSlice = 64;
 
 bool switchedOff (float bypass, float mix) noexcept { return bypass > 0.5f || mix < kSilentMix; }
-float unitMix (float mix) noexcept { return mix >= 0.0f ? std::min (mix, 1.0f) : 0.0f; }
+// The share of wet sound an effect's settings ask for: none when bypassed.
+float wetShare (float bypass, float mix) noexcept { return bypass > 0.5f ? 0.0f : (mix >= 0.0f ? std::min (mix, 1.0f) : 0.0f); }
 } // namespace
 
 float GlobalEffectChain::syncedDelaySeconds (int division, double tempoBpm) noexcept
@@ -47,11 +48,20 @@ void GlobalEffectChain::prepare (double sampleRate)
         gates[i].prepare (sampleRate, memories[i]);
 }
 
+bool GlobalEffectChain::isOff (Stage stage, float bypass, float mix, bool mixModulated) const noexcept
+{
+    // Switched off, but still sounding in the last block: it runs once more
+    // while its mix ramps down to dry. A mix that modulation moves keeps its
+    // effect running even at 0: frozen lines would wake with stale sound.
+    return switchedOff (bypass, mix) && (bypass > 0.5f || ! mixModulated)
+           && mixes[static_cast<std::size_t> (stage)].target() < kSilentMix;
+}
+
 template <class Process>
 void GlobalEffectChain::runMixed (Stage stage, float mix, float* left, float* right, int numSamples, Process&& process) noexcept
 {
     auto& ramp = mixes[static_cast<std::size_t> (stage)];
-    ramp.begin (unitMix (mix), numSamples);
+    ramp.begin (mix, numSamples);
     for (int start = 0; start < numSamples; start += kMixSlice)
     {
         const int length = std::min (kMixSlice, numSamples - start);
@@ -90,23 +100,24 @@ void GlobalEffectChain::runGated (Stage stage, bool switchedOff, bool& silent, f
 void GlobalEffectChain::process (float* left, float* right, int numSamples, const ParameterSlots& p, double tempoBpm) noexcept
 {
     const auto v = [&p] (ParamID id) { return p.blockValue (id); };
+    const auto modulated = [&p] (ParamID id) { return p.blockValue (id) != p.target (id); };
     // Whether the buffer is silent as it passes from effect to effect.
     bool silent = SilenceGate::isSilent (left, right, numSamples);
 
     auto& af = autoFilter.settings;
     af = { v (ParamID::autofilter_position), v (ParamID::autofilter_rate), v (ParamID::autofilter_depth),
-           1.0f, v (ParamID::autofilter_reso), switchedOff (v (ParamID::autofilter_bypass), v (ParamID::autofilter_mix)) };
+           1.0f, v (ParamID::autofilter_reso), isOff (Stage::autoFilter, v (ParamID::autofilter_bypass), v (ParamID::autofilter_mix), modulated (ParamID::autofilter_mix)) };
     runGated (Stage::autoFilter, af.bypass, silent, left, right, numSamples, [&]
     {
-        runMixed (Stage::autoFilter, v (ParamID::autofilter_mix), left, right, numSamples,
+        runMixed (Stage::autoFilter, wetShare (v (ParamID::autofilter_bypass), v (ParamID::autofilter_mix)), left, right, numSamples,
                   [this] (float* l, float* r, int n) { autoFilter.process (l, r, n); });
     });
 
     chorus.settings = { static_cast<int> (v (ParamID::chorus_mode)), v (ParamID::chorus_rate), v (ParamID::chorus_depth),
-                        1.0f, switchedOff (v (ParamID::chorus_bypass), v (ParamID::chorus_mix)) };
+                        1.0f, isOff (Stage::chorus, v (ParamID::chorus_bypass), v (ParamID::chorus_mix), modulated (ParamID::chorus_mix)) };
     runGated (Stage::chorus, chorus.settings.bypass, silent, left, right, numSamples, [&]
     {
-        runMixed (Stage::chorus, v (ParamID::chorus_mix), left, right, numSamples,
+        runMixed (Stage::chorus, wetShare (v (ParamID::chorus_bypass), v (ParamID::chorus_mix)), left, right, numSamples,
                   [this] (float* l, float* r, int n) { chorus.process (l, r, n); });
     });
 
@@ -117,10 +128,10 @@ void GlobalEffectChain::process (float* left, float* right, int numSamples, cons
         saturator.setHighCrossover (highCrossover = v (ParamID::mbsat_high_xover));
     saturator.settings = { v (ParamID::mbsat_low_drive), v (ParamID::mbsat_mid_drive), v (ParamID::mbsat_high_drive),
                            v (ParamID::mbsat_low_mix), v (ParamID::mbsat_mid_mix), v (ParamID::mbsat_high_mix),
-                           1.0f, switchedOff (v (ParamID::mbsat_bypass), v (ParamID::mbsat_mix)) };
+                           1.0f, isOff (Stage::saturator, v (ParamID::mbsat_bypass), v (ParamID::mbsat_mix), modulated (ParamID::mbsat_mix)) };
     runGated (Stage::saturator, saturator.settings.bypass, silent, left, right, numSamples, [&]
     {
-        runMixed (Stage::saturator, v (ParamID::mbsat_mix), left, right, numSamples,
+        runMixed (Stage::saturator, wetShare (v (ParamID::mbsat_bypass), v (ParamID::mbsat_mix)), left, right, numSamples,
                   [this] (float* l, float* r, int n) { saturator.process (l, r, n); });
     });
 
@@ -128,19 +139,19 @@ void GlobalEffectChain::process (float* left, float* right, int numSamples, cons
     if (v (ParamID::delay_sync) > 0.5f && tempoBpm > 0.0)
         timeLeft = timeRight = syncedDelaySeconds (static_cast<int> (v (ParamID::delay_division)), tempoBpm);
     delay.settings = { timeLeft, timeRight, std::clamp (v (ParamID::delay_feedback), 0.0f, 0.95f), 1.0f,
-                       switchedOff (v (ParamID::delay_bypass), v (ParamID::delay_mix)) };
+                       isOff (Stage::delay, v (ParamID::delay_bypass), v (ParamID::delay_mix), modulated (ParamID::delay_mix)) };
     runGated (Stage::delay, delay.settings.bypass, silent, left, right, numSamples, [&]
     {
-        runMixed (Stage::delay, v (ParamID::delay_mix), left, right, numSamples,
+        runMixed (Stage::delay, wetShare (v (ParamID::delay_bypass), v (ParamID::delay_mix)), left, right, numSamples,
                   [this] (float* l, float* r, int n) { delay.process (l, r, n); });
     });
 
     reverb.settings = { std::clamp (v (ParamID::reverb_size), 0.0f, 1.0f), std::clamp (v (ParamID::reverb_damp), 0.0f, 1.0f),
                         1.0f, std::clamp (v (ParamID::reverb_pre_delay), 0.0f, 100.0f),
-                        switchedOff (v (ParamID::reverb_bypass), v (ParamID::reverb_mix)) };
+                        isOff (Stage::reverb, v (ParamID::reverb_bypass), v (ParamID::reverb_mix), modulated (ParamID::reverb_mix)) };
     runGated (Stage::reverb, reverb.settings.bypass, silent, left, right, numSamples, [&]
     {
-        runMixed (Stage::reverb, v (ParamID::reverb_mix), left, right, numSamples,
+        runMixed (Stage::reverb, wetShare (v (ParamID::reverb_bypass), v (ParamID::reverb_mix)), left, right, numSamples,
                   [this] (float* l, float* r, int n) { reverb.process (l, r, n); });
     });
 

@@ -20,7 +20,7 @@ namespace plumora
 // mix below 1 %, is skipped for the block and keeps its state frozen. A module
 // that has fallen silent sleeps until sound reaches it again (SilenceGate).
 // The chain applies the dry/wet mixes itself, ramped across each block, so a
-// moving mix never steps.
+// moving mix never steps; switched off, an effect first fades to dry.
 class GlobalEffectChain
 {
 public:
@@ -38,6 +38,7 @@ private:
 
     template <class Process>
     void runGated (Stage, bool switchedOff, bool& silent, float* left, float* right, int numSamples, Process&&) noexcept;
+    bool isOff (Stage, float bypass, float mix, bool mixModulated) const noexcept;
     // Runs an effect that renders its wet sound only, and mixes it with the dry.
     template <class Process>
     void runMixed (Stage, float mix, float* left, float* right, int numSamples, Process&&) noexcept;

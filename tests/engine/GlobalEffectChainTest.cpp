@@ -112,7 +112,9 @@ TEST_F (ChainFixture, ABypassedReverbFreezesItsTail)
     ASSERT_GT (levelBefore, 1e-4);
 
     set (ParamID::reverb_bypass, 1.0f);
-    EXPECT_EQ (test::rms (run (48000, false)), 0.0) << "nothing passes while bypassed";
+    const auto fade = run (kBlock, false);
+    EXPECT_EQ (fade.back(), 0.0f) << "one block fades the tail out, ending dry (silent input)";
+    EXPECT_EQ (test::rms (run (48000, false)), 0.0) << "then nothing passes while bypassed";
 
     set (ParamID::reverb_bypass, 0.0f);
     const double levelAfter = test::rms (run (kBlock, false));

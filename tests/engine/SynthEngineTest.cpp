@@ -428,6 +428,54 @@ TEST_F (EngineFixture, TracesStartAtTheValueRiseAtOnceAndFallInAQuarterSecond)
     EXPECT_NEAR (range.high, 500.0f + 500.0f * std::exp (-1.0f), 1.0f);
 }
 
+// A square LFO switching a gain or a mix by its whole range: the level moves
+// in a ramp, never in a step a listener hears as a click.
+class GatedGain : public testing::TestWithParam<ParamID> {};
+
+TEST_P (GatedGain, MovesInARampNotAStep)
+{
+    const auto largestStep = [] (bool gated)
+    {
+        SynthEngine engine;
+        engine.prepare (kRate, 512);
+        engine.setParameter (ParamID::osc1_unison, 1.0f);
+        engine.setParameter (ParamID::filt_type, 0.0f);
+        engine.setParameter (ParamID::autofilter_bypass, 1.0f);
+        for (const auto mix : { ParamID::chorus_mix, ParamID::delay_mix, ParamID::reverb_mix })
+            engine.setParameter (mix, 0.5f);
+        engine.setParameter (ParamID::delay_time_l, 0.013f);
+        engine.setParameter (ParamID::delay_time_r, 0.017f);
+        if (gated)
+        {
+            engine.setParameter (ParamID::lfo1_rate, 4.0f);
+            engine.setParameter (ParamID::lfo1_depth, 1.0f);
+            engine.setParameter (ParamID::lfo1_shape, 4.0f); // square
+            engine.modMatrix().addRouting (ModSourceID::lfo1, index (GetParam()), 1.0f, ModScope::global, false);
+        }
+        engine.noteOn (1, 45, 1.0f);
+
+        std::vector<float> left (512), right (512);
+        float* channels[] = { left.data(), right.data() };
+        float previous = 0.0f, step = 0.0f;
+        for (int block = 0; block < 94; ++block) // a second: four LFO cycles
+        {
+            engine.render (channels, 2, 512);
+            for (const float x : left)
+            {
+                step = std::max (step, std::abs (x - previous));
+                previous = x;
+            }
+        }
+        return step;
+    };
+    const float steady = largestStep (false);
+    EXPECT_LT (largestStep (true), steady * 1.5f + 0.005f) << "steady sound's largest step " << steady;
+}
+
+INSTANTIATE_TEST_SUITE_P (GainsAndMixes, GatedGain,
+                          testing::Values (ParamID::master_vol, ParamID::osc1_level, ParamID::chorus_mix, ParamID::delay_mix,
+                                           ParamID::reverb_mix));
+
 TEST_F (EngineFixture, TracesShowTheSwingOfGlobalModulation)
 {
     engine.setParameter (ParamID::lfo1_rate, 5.0f);
