@@ -17,6 +17,7 @@ const char* const kStartupPreset = "First Light";
 const juce::Identifier kStateType ("PARAMETERS");
 const juce::Identifier kUiModeProperty ("uiMode");
 const juce::Identifier kPresetNameProperty ("presetName");
+const juce::Identifier kProgramProperty ("program");
 const juce::Identifier kParameterValueProperty ("value");
 
 bool isFiniteNumber (const juce::var& value)
@@ -124,9 +125,14 @@ PlumoraAudioProcessor::PlumoraAudioProcessor()
         parameterValues[static_cast<std::size_t> (row)] = parameterTree.getRawParameterValue (plumora::parameterCatalogue()[row].id);
 
     presetManager->loadPresetByName (kStartupPreset);
+    currentProgram = juce::jmax (0, factoryIndexOf (getCurrentPresetName()));
+    presetManager->addListener (this);
 }
 
-PlumoraAudioProcessor::~PlumoraAudioProcessor() = default;
+PlumoraAudioProcessor::~PlumoraAudioProcessor()
+{
+    presetManager->removeListener (this);
+}
 
 juce::AudioProcessorValueTreeState::ParameterLayout PlumoraAudioProcessor::createParameterLayout()
 {
@@ -221,18 +227,41 @@ int PlumoraAudioProcessor::getNumPrograms()
 
 int PlumoraAudioProcessor::getCurrentProgram()
 {
-    const auto& factory = presetManager->getFactoryPresets();
-    for (std::size_t i = 0; i < factory.size(); ++i)
-        if (factory[i].name == presetManager->getCurrentPresetName())
-            return static_cast<int> (i);
-    return 0;
+    return currentProgram;
 }
 
 void PlumoraAudioProcessor::setCurrentProgram (int index)
 {
     const auto& factory = presetManager->getFactoryPresets();
-    if (index >= 0 && index < static_cast<int> (factory.size()))
-        presetManager->loadPreset (factory[static_cast<std::size_t> (index)]);
+    if (index < 0 || index >= static_cast<int> (factory.size()))
+        return;
+
+    const juce::ScopedValueSetter<bool> choosing (hostChoosingProgram, true);
+    currentProgram = index;
+    presetManager->loadPreset (factory[static_cast<std::size_t> (index)]);
+}
+
+int PlumoraAudioProcessor::factoryIndexOf (const juce::String& presetName) const
+{
+    const auto& factory = presetManager->getFactoryPresets();
+    for (std::size_t i = 0; i < factory.size(); ++i)
+        if (factory[i].name == presetName)
+            return static_cast<int> (i);
+    return -1;
+}
+
+// A factory preset loaded from the editor or a restored state is a program
+// change the host did not make: tell it, or the program it keeps would be
+// stale, and setting that program again would load it over the sound.
+void PlumoraAudioProcessor::currentPresetChanged (const juce::String& name)
+{
+    if (hostChoosingProgram)
+        return;
+    const int index = factoryIndexOf (name);
+    if (index < 0 || index == currentProgram)
+        return;
+    currentProgram = index;
+    updateHostDisplay (ChangeDetails().withProgramChanged (true));
 }
 
 const juce::String PlumoraAudioProcessor::getProgramName (int index)
@@ -274,6 +303,7 @@ void PlumoraAudioProcessor::getStateInformation (juce::MemoryBlock& destination)
     auto state = parameterTree.copyState();
     state.setProperty (kUiModeProperty, uiMode(), nullptr);
     state.setProperty (kPresetNameProperty, getCurrentPresetName(), nullptr);
+    state.setProperty (kProgramProperty, currentProgram, nullptr);
     plumora::HostState::writeSoundExtras (state, *synthEngine);
 
     if (const auto xml = state.createXml())
@@ -307,7 +337,20 @@ void PlumoraAudioProcessor::setStateInformation (const void* data, int sizeInByt
     plumora::HostState::removeSoundExtras (state);
     limitParameterValues (state);
     parameterTree.replaceState (state);
-    setCurrentPresetName (state.getProperty (kPresetNameProperty).toString());
+
+    // The program saved with the state (older states have none: their preset
+    // name tells it when it is a factory one).
+    const auto savedProgram = state.getProperty (kProgramProperty);
+    const bool programSaved = isFiniteNumber (savedProgram);
+    const int previousProgram = currentProgram;
+    if (programSaved)
+        currentProgram = static_cast<int> (juce::jlimit (0.0, getNumPrograms() - 1.0, plumora::doubleFrom (savedProgram)));
+    {
+        const juce::ScopedValueSetter<bool> restoring (hostChoosingProgram, programSaved);
+        setCurrentPresetName (state.getProperty (kPresetNameProperty).toString());
+    }
+    if (currentProgram != previousProgram)
+        updateHostDisplay (ChangeDetails().withProgramChanged (true));
 }
 
 juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter()

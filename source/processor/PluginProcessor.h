@@ -13,7 +13,8 @@
 // The object the host talks to: a thin adapter that pushes the parameter tree
 // into the engine each block, hands it the block's MIDI, and keeps the host
 // state chunk and the program list.
-class PlumoraAudioProcessor : public juce::AudioProcessor
+class PlumoraAudioProcessor : public juce::AudioProcessor,
+                              private plumora::PresetManager::Listener
 {
 public:
     PlumoraAudioProcessor();
@@ -59,6 +60,8 @@ private:
     void pushParameters() noexcept;
     void takeHostTempo() noexcept;
     void limitParameterValues (juce::ValueTree& state) const;
+    int factoryIndexOf (const juce::String& presetName) const;
+    void currentPresetChanged (const juce::String& name) override;
 
     juce::AudioProcessorValueTreeState parameterTree;
     std::unique_ptr<plumora::SynthEngine> synthEngine;
@@ -66,6 +69,14 @@ private:
     juce::MidiKeyboardState keyboard;
     std::atomic<float> cpuLoad { 0.0f };
     std::atomic<int> editorMode { 0 };
+
+    // The program the host sees. It follows the current preset while that is
+    // a factory one and otherwise stays the last one chosen, and it travels
+    // in the state chunk: a host that sets the program it stored with a
+    // project then asks for the program it already has, and loads nothing
+    // over the restored sound.
+    int currentProgram = 0;
+    bool hostChoosingProgram = false;
 
     // The tree's value of every catalogue row, in ParamID order.
     std::array<std::atomic<float>*, plumora::kNumParameters> parameterValues {};

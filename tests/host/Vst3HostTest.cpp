@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <thread>
 
 using plumora::test::parameterNamed;
@@ -39,6 +40,30 @@ struct HostedPlumora : testing::Test
         format.findAllTypesForFile (found, bundle().getFullPathName());
         ASSERT_EQ (found.size(), 1);
         description = *found[0];
+    }
+
+    static int programNamed (juce::AudioPluginInstance& plugin, const juce::String& name)
+    {
+        for (int i = 0; i < plugin.getNumPrograms(); ++i)
+            if (plugin.getProgramName (i) == name)
+                return i;
+        return -1;
+    }
+
+    static juce::MemoryBlock stateOf (juce::AudioPluginInstance& plugin)
+    {
+        juce::MemoryBlock state;
+        plugin.getStateInformation (state);
+        return state;
+    }
+
+    // A block of audio: the host hands queued parameter changes to the
+    // plug-in's processor there.
+    static void play (juce::AudioPluginInstance& plugin)
+    {
+        juce::AudioBuffer<float> buffer (2, kBlock);
+        juce::MidiBuffer midi;
+        plugin.processBlock (buffer, midi);
     }
 
     std::unique_ptr<juce::AudioPluginInstance> load()
@@ -152,4 +177,74 @@ TEST_F (HostedPlumora, StateRoundTripsThroughTheHost)
     EXPECT_EQ (parameterNamed (*second, "Filter Cutoff")->getCurrentValueAsText(), cutoffText);
     EXPECT_EQ (parameterNamed (*second, "Arp Pattern")->getCurrentValueAsText(), patternText);
     EXPECT_NEAR (parameterNamed (*second, "Filter Cutoff")->getValue(), 0.25f, 1e-4f);
+}
+
+// Hosts restore a project's selected program as well as its state chunk, in
+// either order, and may set the program to the value it already has. None of
+// that may undo what the user changed after picking the program.
+TEST_F (HostedPlumora, ProjectWithAProgramComesBackAsSaved)
+{
+    auto saved = load();
+    ASSERT_NE (saved, nullptr);
+    const int bloomLead = programNamed (*saved, "Bloom Lead");
+    ASSERT_GT (bloomLead, 0);
+    saved->setCurrentProgram (bloomLead);
+    auto* cutoff = parameterNamed (*saved, "Filter Cutoff");
+    ASSERT_NE (cutoff, nullptr);
+    ASSERT_GT (std::abs (cutoff->getValue() - 0.3125f), 0.05f) << "the program's own cutoff must differ from the edit";
+    cutoff->setValueNotifyingHost (0.3125f);
+    const auto chunk = stateOf (*saved);
+    const int program = saved->getCurrentProgram();
+    EXPECT_EQ (program, bloomLead);
+
+    using Restore = std::function<void (juce::AudioPluginInstance&)>;
+    const Restore setState = [&chunk] (juce::AudioPluginInstance& plugin) { plugin.setStateInformation (chunk.getData(), (int) chunk.getSize()); };
+    const Restore setProgram = [program] (juce::AudioPluginInstance& plugin) { plugin.setCurrentProgram (program); };
+    const std::vector<std::pair<const char*, std::vector<Restore>>> orders {
+        { "chunk, then program", { setState, setProgram } },
+        { "program, then chunk", { setProgram, setState } },
+        { "program, chunk, program again", { setProgram, setState, setProgram } },
+        { "chunk, program twice", { setState, setProgram, setProgram } },
+    };
+    for (const auto& [name, steps] : orders)
+    {
+        auto reopened = load();
+        ASSERT_NE (reopened, nullptr);
+        reopened->prepareToPlay (kRate, kBlock);
+        for (const auto& step : steps)
+        {
+            step (*reopened);
+            play (*reopened);
+        }
+        EXPECT_NEAR (parameterNamed (*reopened, "Filter Cutoff")->getValue(), 0.3125f, 1e-4f) << name;
+        EXPECT_TRUE (stateOf (*reopened) == chunk) << name << ": the reopened project is not the saved one";
+        EXPECT_EQ (reopened->getCurrentProgram(), program) << name;
+    }
+}
+
+// A state the plug-in restores may be of another program than the host last
+// set (the user picked a preset in the plug-in's own browser). The host's
+// program must follow, or setting the program it keeps would load a stale one.
+TEST_F (HostedPlumora, TheHostsProgramFollowsARestoredState)
+{
+    auto other = load();
+    ASSERT_NE (other, nullptr);
+    const int glassPluck = programNamed (*other, "Glass Pluck");
+    ASSERT_GE (glassPluck, 0);
+    other->setCurrentProgram (glassPluck);
+    parameterNamed (*other, "Filter Cutoff")->setValueNotifyingHost (0.3125f);
+    const auto chunk = stateOf (*other);
+
+    auto plugin = load();
+    ASSERT_NE (plugin, nullptr);
+    plugin->prepareToPlay (kRate, kBlock);
+    plugin->setCurrentProgram (programNamed (*plugin, "Bloom Lead"));
+    play (*plugin);
+    plugin->setStateInformation (chunk.getData(), (int) chunk.getSize());
+    play (*plugin);
+    EXPECT_EQ (plugin->getCurrentProgram(), glassPluck);
+
+    plugin->setCurrentProgram (plugin->getCurrentProgram());
+    play (*plugin);
+    EXPECT_TRUE (stateOf (*plugin) == chunk);
 }

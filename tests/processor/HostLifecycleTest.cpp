@@ -225,3 +225,112 @@ TEST (HostLifecycle, ProgramChangesDuringPlaybackTakeEffectAndStaySound)
     audio.join();
     EXPECT_EQ (processor.getCurrentPresetName(), processor.getProgramName (programs - 1));
 }
+
+namespace
+{
+// What a VST3 host's program parameter does: it keeps the last program it
+// set or was told of, and setting it to the program the plug-in reports
+// loads nothing (JUCE's wrapper compares first).
+struct ProgramParameterHost : juce::AudioProcessorListener
+{
+    explicit ProgramParameterHost (PlumoraAudioProcessor& p) : processor (p)
+    {
+        program = processor.getCurrentProgram();
+        processor.addListener (this);
+    }
+    ~ProgramParameterHost() override { processor.removeListener (this); }
+
+    void setProgram (int index)
+    {
+        program = index;
+        if (index != processor.getCurrentProgram())
+            processor.setCurrentProgram (index);
+    }
+
+    void audioProcessorParameterChanged (juce::AudioProcessor*, int, float) override {}
+    void audioProcessorChanged (juce::AudioProcessor*, const ChangeDetails& details) override
+    {
+        if (details.programChanged)
+            program = processor.getCurrentProgram();
+    }
+
+    PlumoraAudioProcessor& processor;
+    int program = 0;
+};
+
+int programNamed (PlumoraAudioProcessor& processor, const juce::String& name)
+{
+    for (int i = 0; i < processor.getNumPrograms(); ++i)
+        if (processor.getProgramName (i) == name)
+            return i;
+    return -1;
+}
+
+juce::MemoryBlock stateOf (PlumoraAudioProcessor& processor)
+{
+    juce::MemoryBlock state;
+    processor.getStateInformation (state);
+    return state;
+}
+} // namespace
+
+// A project saved after the user picked a preset in the plug-in's own
+// browser (a factory one, or their own) comes back as saved when the host
+// then sets the program it stored, whatever the order.
+TEST (HostPrograms, AProgramTheHostStoredNeverLoadsOverTheRestoredSound)
+{
+    struct Case
+    {
+        const char* browsed; // what the editor loads after the host picked "Bloom Lead"
+        bool userPreset;
+    };
+    for (const Case& c : { Case { "Glass Pluck", false }, Case { "My Lead", true } })
+    {
+        PlumoraAudioProcessor saved;
+        ProgramParameterHost savedHost (saved);
+        savedHost.setProgram (programNamed (saved, "Bloom Lead"));
+        if (c.userPreset)
+        {
+            PresetDocument own = saved.presets().getFactoryPresets()[static_cast<std::size_t> (programNamed (saved, "Glass Pluck"))];
+            own.name = c.browsed;
+            saved.presets().loadPreset (own);
+        }
+        else
+        {
+            ASSERT_TRUE (saved.presets().loadPresetByName (c.browsed));
+        }
+        HostParameters::write (saved.parameters(), ParamID::filt_cutoff, 321.0f);
+        const auto chunk = stateOf (saved);
+        const int storedProgram = savedHost.program;
+        EXPECT_EQ (storedProgram, saved.getCurrentProgram()) << c.browsed << ": the host's program is stale";
+
+        for (const bool programFirst : { false, true })
+        {
+            PlumoraAudioProcessor reopened;
+            ProgramParameterHost host (reopened);
+            if (programFirst)
+                host.setProgram (storedProgram);
+            reopened.setStateInformation (chunk.getData(), static_cast<int> (chunk.getSize()));
+            host.setProgram (storedProgram);
+            EXPECT_TRUE (stateOf (reopened) == chunk) << c.browsed << (programFirst ? ", program first" : ", chunk first");
+            EXPECT_EQ (reopened.getCurrentPresetName(), c.browsed);
+        }
+    }
+}
+
+// States saved before the program travelled with them: the preset name tells
+// the program when it is a factory one.
+TEST (HostPrograms, AStateWithoutProgramTakesItFromItsPresetName)
+{
+    PlumoraAudioProcessor saved;
+    saved.setCurrentProgram (programNamed (saved, "Reese Bass"));
+    auto state = saved.parameters().copyState();
+    state.setProperty ("presetName", "Reese Bass", nullptr);
+    juce::MemoryBlock chunk;
+    juce::AudioProcessor::copyXmlToBinary (*state.createXml(), chunk);
+
+    PlumoraAudioProcessor reopened;
+    reopened.setStateInformation (chunk.getData(), static_cast<int> (chunk.getSize()));
+    EXPECT_EQ (reopened.getCurrentProgram(), programNamed (reopened, "Reese Bass"));
+    EXPECT_EQ (reopened.getCurrentPresetName(), "Reese Bass");
+}

@@ -100,7 +100,8 @@ TEST_F (ProcessorFixture, ProgramsAreTheFactoryListAndIndicesOutsideItAreIgnored
     EXPECT_EQ (processor.getProgramName (-1), "");
     EXPECT_EQ (processor.getProgramName (count), "");
     EXPECT_EQ (processor.getCurrentPresetName(), "Init");
-    EXPECT_EQ (processor.getCurrentProgram(), 0) << "a name outside the factory list reads as program 0";
+    EXPECT_EQ (processor.getProgramName (processor.getCurrentProgram()), "First Light")
+        << "a preset outside the factory list keeps the program the host last saw";
 
     processor.setCurrentProgram (count);
     processor.setCurrentProgram (-1);
