@@ -63,6 +63,17 @@ void Arpeggiator::reset() noexcept
     displayLength.store (0, std::memory_order_relaxed);
 }
 
+void Arpeggiator::restartPattern() noexcept
+{
+    const auto keys = held;
+    const int keyCount = heldCount, nextOrder = orderCounter;
+    reset();
+    held = keys;
+    heldCount = keyCount;
+    orderCounter = nextOrder;
+    restart = heldCount > 0;
+}
+
 void Arpeggiator::setHostTempo (double bpm) noexcept
 {
     if (bpm > 0.0 && std::isfinite (bpm))

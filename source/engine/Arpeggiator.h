@@ -39,6 +39,9 @@ public:
 
     void prepare (double sampleRate) noexcept;
     void reset() noexcept;
+    // Starts the pattern again from its first step with the keys still held,
+    // as if no step had sounded (the caller ends the sounding notes first).
+    void restartPattern() noexcept;
 
     void hold (int note, float velocity) noexcept;
     void unhold (int note) noexcept;

@@ -69,7 +69,12 @@ void SynthEngine::prepare (double sampleRate, int maximumBlockSize)
 
     matrix.prepare (currentSampleRate);
     arpeggiator.prepare (currentSampleRate);
-    arpeggiator.reset();
+    // Hosts prepare again while playing: the arpeggiator's notes end (nothing
+    // else would end them) and the keys still held go on from a new step.
+    for (int i = 0; i < VoicePool::kSize; ++i)
+        if (startedByArpeggiator[static_cast<std::size_t> (i)] && voices[i].isHeld())
+            voices[i].release();
+    arpeggiator.restartPattern();
     for (int i = 0; i < VoicePool::kSize; ++i)
     {
         voices[i].prepare (currentSampleRate, kControlInterval);

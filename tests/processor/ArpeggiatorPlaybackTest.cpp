@@ -170,3 +170,29 @@ TEST_F (ArpPlayback, NotesPlayedBeforeTheArpeggiatorStillEndWithTheirKeys)
     keys ({ 48 }, false);
     EXPECT_EQ (voice (0).state(), Voice::Release);
 }
+
+// Hosts call prepareToPlay again while playing (a new rate or buffer size),
+// at any moment of a step. The notes the arpeggiator had started end, and
+// the keys still held go on arpeggiating; once they are let go, all is quiet.
+TEST_F (ArpPlayback, PreparingAgainWhilePlayingLeavesNoVoiceHangingAndKeepsTheKeys)
+{
+    set ("arp_gate", 0.5f);
+    for (int timing = 0; timing < 17; ++timing)
+    {
+        SCOPED_TRACE ("blocks before the re-prepare: " + std::to_string (timing));
+        keys ({ 60, 64 }, true);
+        blocks (timing * 3 % 23 + 1);
+        processor.prepareToPlay (timing % 2 == 0 ? kRate : 44100.0, kBlock);
+        for (int i = 0; i < VoicePool::kSize; ++i)
+            EXPECT_FALSE (voice (i).isHeld()) << "voice " << i << " still held after the re-prepare";
+
+        starts.clear();
+        blocks (60); // two and a half steps of 1/8 at 120 BPM
+        EXPECT_GE (starts.size(), 2u) << "the held keys stopped arpeggiating";
+
+        keys ({ 60, 64 }, false);
+        blocks (40);
+        EXPECT_EQ (processor.engine().activeVoiceCount(), 0) << "a voice hangs after the keys are let go";
+        processor.prepareToPlay (kRate, kBlock);
+    }
+}
