@@ -15,6 +15,7 @@ constexpr double kLowestCrossover = 20.0;
 // A crossover at or above Nyquist would make the biquads unstable.
 constexpr double kHighestCrossoverRatio = 0.45;
 constexpr float kMinimumDrive = 0.0001f;
+constexpr float kLiftEdge = 0.1f; // band level below which the small-signal boost applies in full
 
 // Block-rate constants of one band's saturation curve.
 struct BandCurve
@@ -42,9 +43,13 @@ inline float saturate (float band, const BandCurve& curve) noexcept
         return band;
 
     // Written as selects: with real signals these tests flip unpredictably.
+    // Quiet band signals are lifted by the boost; above the lift's edge the
+    // lift's gain fades out at half the signal's rate, so the curve is
+    // continuous and keeps rising, and loud signals meet it unlifted.
     const float size = std::abs (band);
-    const bool small = size > 1.0e-8f && size < 0.1f;
-    const float lifted = small ? size * curve.smallSignalBoost : size;
+    const float lift = (curve.smallSignalBoost - 1.0f) * kLiftEdge;
+    const float fadingLift = std::max (0.0f, lift - 0.5f * (size - kLiftEdge));
+    const float lifted = size < kLiftEdge ? size * curve.smallSignalBoost : size + fadingLift;
     const float kneed = lifted > 0.5f ? (lifted - 0.5f) * curve.inverseBoost + 0.5f : lifted;
     const float z = std::copysign (kneed, band);
 

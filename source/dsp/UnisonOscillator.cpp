@@ -14,6 +14,9 @@ namespace
 constexpr float kPi = 3.14159265358979f;
 constexpr float kSuperSawCentreCut = 0.55f;
 constexpr float kSuperSawMaxSpreadCents = 60.0f;
+// A note's drift starts at 0 and fades in to its wander over this time, so
+// the pitch never steps when the first drift value arrives.
+constexpr double kDriftFadeInSeconds = 0.5;
 constexpr float kSuperSawHighPassOmega = 502.65485f; // 2 pi 80 Hz
 
 #include "UnisonKernel.inc"
@@ -36,6 +39,7 @@ void UnisonOscillator::resetForNote (std::uint32_t& randomState) noexcept
     detune.fill (0.0f);
     pan.fill (0.0f);
     drift.fill (0.0f);
+    driftFade = 0.0f;
     for (auto& p : driftPhase)
         p = nextRandomFraction (randomState);
     layout.count = 0;
@@ -103,13 +107,15 @@ void UnisonOscillator::updateIncrements (double frequencyHz, int count) noexcept
 void UnisonOscillator::advanceDrift (int numSamples, float rateHz, float amountCents) noexcept
 {
     const float step = static_cast<float> (numSamples * static_cast<double> (rateHz) / sampleRate);
+    driftFade = std::min (1.0f, driftFade + static_cast<float> (numSamples / (kDriftFadeInSeconds * sampleRate)));
+    const float depth = amountCents * driftFade;
     for (int i = 0; i < kMaxVoices; ++i)
     {
         auto& p = driftPhase[static_cast<std::size_t> (i)];
         p += step;
         if (p >= 1.0f)
             p -= std::floor (p);
-        drift[static_cast<std::size_t> (i)] = std::sin (2.0f * kPi * p) * amountCents;
+        drift[static_cast<std::size_t> (i)] = std::sin (2.0f * kPi * p) * depth;
     }
 }
 

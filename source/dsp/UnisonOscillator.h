@@ -90,6 +90,7 @@ private:
     Layout layout;
     float previousPosition = 0.0f;
     bool firstBlock = true;
+    float driftFade = 0.0f; // 0 at a note's start, 1 once its drift is fully in
     bool wideKernels = cpuHasWideKernels();
     float highPassLeft = 0.0f, highPassRight = 0.0f;
 };

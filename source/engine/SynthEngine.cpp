@@ -155,6 +155,9 @@ void SynthEngine::noteOn (int channel, int note, float velocity) noexcept
             for (int i = 0; i < VoicePool::kSize; ++i)
                 if (i != chosen && ! voices[i].isIdle())
                     voices[i].kill();
+            takeOverVoice (chosen, channel, note, unitRange (velocity), glideSourceHz);
+            countRepetition (note);
+            return;
         }
     }
     if (chosen < 0)
@@ -168,6 +171,13 @@ void SynthEngine::startVoice (int voiceIndex, int channel, int note, float veloc
 {
     voices[voiceIndex].start (note, velocity, channel, oscillatorRandomState, glideSourceHz);
     startedByArpeggiator[static_cast<std::size_t> (voiceIndex)] = byArpeggiator;
+    voiceStartOrder[static_cast<std::size_t> (voiceIndex)] = ++voicesStarted;
+}
+
+void SynthEngine::takeOverVoice (int voiceIndex, int channel, int note, float velocity, float glideSourceHz) noexcept
+{
+    voices[voiceIndex].takeOver (note, velocity, channel, glideSourceHz);
+    startedByArpeggiator[static_cast<std::size_t> (voiceIndex)] = false;
     voiceStartOrder[static_cast<std::size_t> (voiceIndex)] = ++voicesStarted;
 }
 

@@ -94,6 +94,7 @@ private:
     bool isPerNote (int channel) const noexcept { return isMpeEnabled() && channel > 1; }
     bool isArpeggiatorOn() const noexcept { return target (ParamID::arp_enabled) > 0.5f; }
     void startVoice (int voiceIndex, int channel, int note, float velocity, float glideSourceHz, bool byArpeggiator) noexcept;
+    void takeOverVoice (int voiceIndex, int channel, int note, float velocity, float glideSourceHz) noexcept;
     void releaseNote (int channel, int note) noexcept;
     void countRepetition (int note) noexcept;
     void renderPiece (int numSamples) noexcept;

@@ -28,7 +28,7 @@ constexpr LfoIds kLfoIds[4] = {
 
 struct OscillatorSlotIds
 {
-    ParamID position, tune, octave, semi, unison, detune, driftAmount, driftRate, level, width, mode, superSawMix;
+    ParamID position, tune, octave, semi, unison, detune, driftAmount, driftRate, level, pan, width, mode, superSawMix;
     ParamID ksDamping, ksBrightness, ksPickPosition, ksStretch, ksPickDirection;
 };
 
@@ -36,13 +36,13 @@ namespace
 {
 constexpr OscillatorSlotIds kSlot1Ids {
     ParamID::osc1_wt_pos, ParamID::osc1_tune, ParamID::osc1_octave, ParamID::osc1_semi, ParamID::osc1_unison,
-    ParamID::osc1_detune, ParamID::osc1_drift_amt, ParamID::osc1_drift_rate, ParamID::osc1_level,
+    ParamID::osc1_detune, ParamID::osc1_drift_amt, ParamID::osc1_drift_rate, ParamID::osc1_level, ParamID::osc1_pan,
     ParamID::osc1_stereo_width, ParamID::osc1_mode, ParamID::osc1_ss_mix,
     ParamID::osc1_ks_damping, ParamID::osc1_ks_brightness, ParamID::osc1_ks_pick_pos, ParamID::osc1_ks_stretch, ParamID::osc1_ks_pick_dir,
 };
 constexpr OscillatorSlotIds kSlot2Ids {
     ParamID::osc2_wt_pos, ParamID::osc2_tune, ParamID::osc2_octave, ParamID::osc2_semi, ParamID::osc2_unison,
-    ParamID::osc2_detune, ParamID::osc2_drift_amt, ParamID::osc2_drift_rate, ParamID::osc2_level,
+    ParamID::osc2_detune, ParamID::osc2_drift_amt, ParamID::osc2_drift_rate, ParamID::osc2_level, ParamID::osc2_pan,
     ParamID::osc2_stereo_width, ParamID::osc2_mode, ParamID::osc2_ss_mix,
     ParamID::osc2_ks_damping, ParamID::osc2_ks_brightness, ParamID::osc2_ks_pick_pos, ParamID::osc2_ks_stretch, ParamID::osc2_ks_pick_dir,
 };
@@ -141,6 +141,27 @@ void Voice::start (int note, float velocity, int channel, std::uint32_t& randomS
     firstBlock = true;
 }
 
+void Voice::takeOver (int note, float velocity, int channel, float glideSourceHz) noexcept
+{
+    currentNote = note;
+    currentChannel = channel;
+    currentVelocity = velocity;
+    currentState = Attack;
+    currentGlide = glideSourceHz > 0.0f ? Glide { glideSourceHz, 0.0f } : Glide {};
+    expression = {};
+
+    for (auto* envelope : { &amplitudeEnvelope, &modEnvelope1, &modEnvelope2 })
+        envelope->noteOn();
+    pick.start (sampleRate);
+
+    if (glideSourceHz <= 0.0f)
+    {
+        restartLfos = true;
+        lfoOutputs = {};
+    }
+    firstBlock = true; // a plucked string takes a new pluck
+}
+
 void Voice::release() noexcept
 {
     if (currentState == Idle)
@@ -213,13 +234,12 @@ float Voice::advanceGlide (int numSamples, float glideTime) noexcept
     return std::exp2 (from + (std::log2 (target) - from) * currentGlide.progress);
 }
 
-void Voice::addToMix (const float* left, const float* right, int numSamples, const LinearRamp& level) noexcept
+void Voice::addToMix (const float* left, const float* right, int numSamples, const PannedLevel& level) noexcept
 {
     for (int s = 0; s < numSamples; ++s)
     {
-        const float gain = level.value (s);
-        mixLeft[static_cast<std::size_t> (s)] += left[s] * gain;
-        mixRight[static_cast<std::size_t> (s)] += right[s] * gain;
+        mixLeft[static_cast<std::size_t> (s)] += left[s] * level.leftGain (s);
+        mixRight[static_cast<std::size_t> (s)] += right[s] * level.rightGain (s);
     }
 }
 
@@ -227,17 +247,16 @@ namespace
 {
 // Heads the slot's level for this block; false while it stays silent, when
 // the slot need not render at all.
-bool headLevel (LinearRamp& level, float target, int numSamples) noexcept
+bool headLevel (PannedLevel& level, const VoiceParameters& p, const OscillatorSlotIds& ids, int numSamples) noexcept
 {
-    level.begin (target, numSamples);
-    return ! (level.isSteady() && target <= kSilentLevel);
+    return level.begin (value (p, ids.level), value (p, ids.pan), numSamples);
 }
 } // namespace
 
-void Voice::renderSlot (const OscillatorSlotIds& ids, UnisonOscillator& oscillator, KarplusStrongString& string, LinearRamp& level,
+void Voice::renderSlot (const OscillatorSlotIds& ids, UnisonOscillator& oscillator, KarplusStrongString& string, PannedLevel& level,
                         int numSamples, const VoiceParameters& p, float frequency, const Wavetable* table) noexcept
 {
-    if (! headLevel (level, value (p, ids.level), numSamples))
+    if (! headLevel (level, p, ids, numSamples))
         return;
 
     if (whole (p, ids.mode) == kKarplusStrongMode)
@@ -268,10 +287,10 @@ void Voice::renderFmPair (int numSamples, const VoiceParameters& p, float freque
     for (int s = 0; s < numSamples; ++s)
         fmModulator[static_cast<std::size_t> (s)] = (oscLeft[static_cast<std::size_t> (s)] + oscRight[static_cast<std::size_t> (s)]) * 0.5f;
 
-    if (headLevel (slot2Level, value (p, ParamID::osc2_level), numSamples))
+    if (headLevel (slot2Level, p, kSlot2Ids, numSamples))
         addToMix (oscLeft.data(), oscRight.data(), numSamples, slot2Level);
 
-    if (headLevel (slot1Level, value (p, ParamID::osc1_level), numSamples))
+    if (headLevel (slot1Level, p, kSlot1Ids, numSamples))
     {
         const auto carrierSettings = oscillatorSettings (p, kSlot1Ids, slotFrequency (p, kSlot1Ids, frequency), table1);
         slot1.renderModulated (oscLeft.data(), oscRight.data(), numSamples, carrierSettings, fmModulator.data(),

@@ -5,7 +5,7 @@
 #include "dsp/AdsrEnvelope.h"
 #include "dsp/Distortion.h"
 #include "dsp/KarplusStrongString.h"
-#include "dsp/LinearRamp.h"
+#include "dsp/PannedLevel.h"
 #include "dsp/Lfo.h"
 #include "dsp/MultimodeFilter.h"
 #include "dsp/NoiseSource.h"
@@ -37,6 +37,10 @@ public:
     void setRepetitionCounts (const std::array<std::uint8_t, 12>* counts) noexcept { repetitionCounts = counts; }
 
     void start (int note, float velocity, int channel, std::uint32_t& randomState, float glideSourceHz) noexcept;
+    // A new note on a sounding voice (mono): the envelopes start again, the
+    // pitch moves (gliding from glideSourceHz when > 0), and the oscillators,
+    // sub, levels and note bloom run on, so the waveform does not jump.
+    void takeOver (int note, float velocity, int channel, float glideSourceHz) noexcept;
     void release() noexcept;
     void kill() noexcept;
 
@@ -69,10 +73,10 @@ public:
 private:
     float advanceGlide (int numSamples, float glideTime) noexcept;
     void renderSlots (int numSamples, const VoiceParameters&, float frequency, const Wavetable* table1, const Wavetable* table2) noexcept;
-    void renderSlot (const OscillatorSlotIds&, UnisonOscillator&, KarplusStrongString&, LinearRamp& level, int numSamples,
+    void renderSlot (const OscillatorSlotIds&, UnisonOscillator&, KarplusStrongString&, PannedLevel& level, int numSamples,
                      const VoiceParameters&, float frequency, const Wavetable* table) noexcept;
     void renderFmPair (int numSamples, const VoiceParameters&, float frequency, const Wavetable* table1, const Wavetable* table2) noexcept;
-    void addToMix (const float* left, const float* right, int numSamples, const LinearRamp& level) noexcept;
+    void addToMix (const float* left, const float* right, int numSamples, const PannedLevel& level) noexcept;
     void runFilter (int numSamples, const VoiceParameters&) noexcept;
 
     State currentState = Idle;
@@ -92,7 +96,7 @@ private:
     const std::array<std::uint8_t, 12>* repetitionCounts = nullptr;
 
     UnisonOscillator slot1, slot2;
-    LinearRamp slot1Level, slot2Level;
+    PannedLevel slot1Level, slot2Level;
     KarplusStrongString string1, string2;
     std::uint32_t stringRandomState = 0xC0DEC0DE;
     NoiseSource noise;

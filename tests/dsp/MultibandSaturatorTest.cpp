@@ -101,6 +101,35 @@ TEST (MultibandSaturator, SmallSignalBoostAndKneeShapeABand)
     EXPECT_LE (steadyOutput (1.0f), 1.0f + 1e-4f);
 }
 
+// A band signal rising slowly through every level: the output rises with it,
+// without a step anywhere (quiet levels are lifted, loud ones compressed).
+TEST (MultibandSaturator, TheCurveIsContinuousAndRisingAtEveryDrive)
+{
+    const double rate = 48000.0;
+    const int n = 96000;
+    for (const float drive : { 0.1f, 0.3f, 0.6f, 1.0f })
+    {
+        auto saturator = makeSaturator (rate);
+        saturator.settings.lowDrive = drive;
+        std::vector<float> left (static_cast<std::size_t> (n)), right;
+        for (int i = 0; i < n; ++i)
+            left[static_cast<std::size_t> (i)] = 1.2f * static_cast<float> (i) / n; // slow enough that only the low band carries it
+        right = left;
+        saturator.process (left.data(), right.data(), n);
+
+        float largestStep = 0.0f, largestFall = 0.0f;
+        for (int i = 4800; i < n; ++i) // past the filters' start
+        {
+            const float step = left[static_cast<std::size_t> (i)] - left[static_cast<std::size_t> (i - 1)];
+            largestStep = std::max (largestStep, std::abs (step));
+            largestFall = std::max (largestFall, -step);
+        }
+        EXPECT_LT (largestStep, 1.0e-3f) << "drive " << drive; // the ramp itself rises 1.25e-5 a sample
+        EXPECT_LT (largestFall, 1.0e-5f) << "drive " << drive;
+        EXPECT_GT (left.back(), 0.9f) << "drive " << drive;
+    }
+}
+
 TEST (MultibandSaturator, BandMixAndOverallMixBlendWithTheDrySignal)
 {
     const double rate = 48000.0;

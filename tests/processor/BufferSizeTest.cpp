@@ -295,6 +295,9 @@ struct ArpTiming : testing::Test
         std::vector<TimedMessage> keys;
         for (const int note : notes)
             keys.push_back ({ 300, juce::MidiMessage::noteOn (1, note, 0.8f) });
+        // Let go at the end: held keys would arpeggiate on into the next play.
+        for (const int note : notes)
+            keys.push_back ({ total - 1, juce::MidiMessage::noteOff (1, note) });
         int done = 0;
         const auto out = play (processor, keys, total, [&]
         {
