@@ -6,7 +6,6 @@
 
 #include "FuzzSupport.h"
 
-#include "presets/HostParameters.h"
 #include "simple/CharacterMap.h"
 #include "simple/CharacterMapState.h"
 #include "simple/DataFile.h"
@@ -50,9 +49,8 @@ void checkReset (const CharacterMapState& state, PlumoraAudioProcessor& processo
 
 void checkEngineTookReset (const CharacterMapState& state, PlumoraAudioProcessor& processor)
 {
-    const auto values = HostParameters::read (processor.parameters());
     for (const auto id : state.mapParameters)
-        fuzz::check (processor.engine().parameterValue (id) == values[index (id)],
+        fuzz::check (processor.engine().parameterValue (id) == processor.parameters().getRawParameterValue (parameterSpec (id).id)->load(),
                      "the engine did not take the reset at its next block");
 }
 } // namespace

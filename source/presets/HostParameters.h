@@ -12,7 +12,8 @@ namespace plumora
 // its copy at the start of every block.
 namespace HostParameters
 {
-    // Every parameter's plain value, in ParamID order.
+    // Every parameter's plain value, in ParamID order: the shortest decimal
+    // the parameter holds as it is (15, not the 15.000001 it keeps).
     ParameterValues read (juce::AudioProcessorValueTreeState& parameters);
 
     // Clamped to the catalogue range; the parameter snaps it to a legal value

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
 
 namespace plumora
@@ -55,6 +57,25 @@ float asFloat (const juce::var& value)
         return 0.0f;
     constexpr double kLargest = std::numeric_limits<float>::max();
     return static_cast<float> (std::clamp (number, -kLargest, kLargest));
+}
+
+// A float as the double a document is written with: the one of the
+// shortest decimal that reads back as the same float (0.3, not the
+// 0.30000001192092896 the float is exactly).
+double asWritten (float value)
+{
+    if (! std::isfinite (value))
+        return static_cast<double> (value);
+    char text[32];
+    for (int digits = 1; digits < 9; ++digits)
+    {
+        std::snprintf (text, sizeof (text), "%.*g", digits, static_cast<double> (value));
+        const double candidate = std::strtod (text, nullptr);
+        if (static_cast<float> (candidate) == value)
+            return candidate;
+    }
+    std::snprintf (text, sizeof (text), "%.9g", static_cast<double> (value));
+    return std::strtod (text, nullptr);
 }
 
 // A whole number as var reads one, but limited to the int range: var's own
@@ -126,7 +147,7 @@ juce::String presetToJson (const PresetDocument& document)
 
     auto* parameters = new juce::DynamicObject();
     for (const auto& [name, value] : document.parameters)
-        parameters->setProperty (name, static_cast<double> (value));
+        parameters->setProperty (name, asWritten (value));
     root->setProperty ("parameters", juce::var (parameters));
 
     if (carriesRoutings (document.scope))
@@ -137,13 +158,13 @@ juce::String presetToJson (const PresetDocument& document)
             auto* item = new juce::DynamicObject();
             item->setProperty ("source", routing.source);
             item->setProperty ("target", routing.target);
-            item->setProperty ("depth", static_cast<double> (routing.depth));
+            item->setProperty ("depth", asWritten (routing.depth));
             item->setProperty ("scope", routing.scope);
             item->setProperty ("audioRate", routing.audioRate);
             routings.add (juce::var (item));
         }
         root->setProperty ("modRoutings", routings);
-        root->setProperty ("macros", juce::Array<juce::var> { static_cast<double> (document.macro1), static_cast<double> (document.macro2) });
+        root->setProperty ("macros", juce::Array<juce::var> { asWritten (document.macro1), asWritten (document.macro2) });
     }
 
     if (document.scope == PresetScope::complete)

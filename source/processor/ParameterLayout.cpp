@@ -11,9 +11,34 @@ namespace plumora
 namespace
 {
 
+// One catalogue row as the host sees it: a float parameter whose stepped
+// kinds say they are steps (a list or a toggle in the host, not a smooth
+// lane). Range, values, texts and the normalised mapping stay those of the
+// float parameter, so stored automation and states keep their meaning.
+class CatalogueParameter final : public juce::AudioParameterFloat
+{
+public:
+    CatalogueParameter (const ParameterSpec& definition, const juce::AudioParameterFloatAttributes& attributes)
+        : juce::AudioParameterFloat (juce::ParameterID { definition.id, 1 },
+                                     definition.name,
+                                     juce::NormalisableRange<float> (definition.min, definition.max, isStepped (definition.kind) ? 1.0f : 0.0f),
+                                     definition.defaultValue,
+                                     attributes),
+          stepped (isStepped (definition.kind)),
+          switchLike (definition.kind == ParameterKind::OnOff || definition.kind == ParameterKind::Bypass)
+    {
+    }
+
+    bool isDiscrete() const override { return stepped; }
+    bool isBoolean() const override { return switchLike; }
+    int getNumSteps() const override { return stepped ? juce::RangedAudioParameter::getNumSteps() : juce::AudioProcessorParameter::getNumSteps(); }
+
+private:
+    const bool stepped, switchLike;
+};
+
 std::unique_ptr<juce::AudioParameterFloat> makeParameter (const ParameterSpec& definition)
 {
-    const float interval = isStepped (definition.kind) ? 1.0f : 0.0f;
     auto attributes = juce::AudioParameterFloatAttributes();
 
     if (parameterValueText (definition, definition.defaultValue).has_value())
@@ -22,11 +47,7 @@ std::unique_ptr<juce::AudioParameterFloat> makeParameter (const ParameterSpec& d
             return juce::String (parameterValueText (definition, value).value_or (std::string()));
         });
 
-    return std::make_unique<juce::AudioParameterFloat> (juce::ParameterID { definition.id, 1 },
-                                                        definition.name,
-                                                        juce::NormalisableRange<float> (definition.min, definition.max, interval),
-                                                        definition.defaultValue,
-                                                        attributes);
+    return std::make_unique<CatalogueParameter> (definition, attributes);
 }
 
 // One entry of a top-level group: either a parameter placed directly in it or

@@ -104,6 +104,12 @@ TEST_F (HostedPlumora, PublishesEveryCatalogueParameterWithItsNameAndValueText)
         ++own;
 
         EXPECT_TRUE (parameter->isAutomatable()) << definition.name;
+        // Stepped rows are steps to the host: a list or a toggle, not a lane.
+        EXPECT_EQ (parameter->isDiscrete(), plumora::isStepped (definition.kind)) << definition.name;
+        if (plumora::isStepped (definition.kind))
+        {
+            EXPECT_EQ (parameter->getNumSteps(), static_cast<int> (definition.max - definition.min) + 1) << definition.name;
+        }
         EXPECT_NEAR (parameter->getDefaultValue(), (definition.defaultValue - definition.min) / (definition.max - definition.min), 1e-6f) << definition.name;
         if (const auto text = plumora::parameterValueText (definition, definition.defaultValue))
         {

@@ -63,7 +63,7 @@ TEST (PresetJson, CaptureWritesOneLineInTheFixedOrderAndReadsBack)
 
     EXPECT_TRUE (text.startsWith (R"({"name": "Bloom Lead", "version": 1, "scope": "complete", "tags": {"category": "Lead", "complexity": "Moderate", "character": []}, "wavetable1": "factory:vocal", "wavetable2": "", "parameters": {)")) << text;
     EXPECT_FALSE (text.containsAnyOf ("\r\n"));
-    EXPECT_TRUE (text.contains (R"("modRoutings": [{"source": "note_bloom", "target": "osc1_wt_pos", "depth": 0.550000011920929, "scope": "per_voice", "audioRate": true}], "macros": [0.25, 0.0], "mpeEnabled": true, "savedFromMode": "advanced"})")) << text;
+    EXPECT_TRUE (text.contains (R"("modRoutings": [{"source": "note_bloom", "target": "osc1_wt_pos", "depth": 0.55, "scope": "per_voice", "audioRate": true}], "macros": [0.25, 0.0], "mpeEnabled": true, "savedFromMode": "advanced"})")) << text;
 
     const auto back = presetFromJson (text);
     EXPECT_EQ (back.name, "Bloom Lead");
@@ -248,4 +248,51 @@ TEST (PresetFiles, WriteAndReadRealFiles)
     EXPECT_TRUE (readPresetFile (folder.getChildFile ("missing.pmpreset")).name.isEmpty());
     EXPECT_TRUE (readPresetFile (juce::File()).name.isEmpty());
     folder.deleteRecursively();
+}
+
+// The host parameters keep values normalised (15 comes back as 15.000001).
+// What a capture writes is the value the user set, in its shortest text:
+// untouched values equal their defaults, and every number reads back as the
+// same value through the parameter.
+TEST_F (HostParameterFixture, CapturedNumbersAreTheShortestTextThatReadsBackTheSame)
+{
+    PresetDocument defaults;
+    defaults.name = "Init";
+    processor.presets().loadPreset (defaults);
+    SynthEngine engine;
+    EXPECT_TRUE (capturePreset (HostParameters::read (processor.parameters()), engine, PresetScope::complete, true).parameters.empty())
+        << "untouched values are not all at their defaults";
+
+    struct Case
+    {
+        ParamID id;
+        float value;
+        const char* text;
+    };
+    const Case cases[] = {
+        { ParamID::osc2_tune, 6.0f, "\"osc2_tune\":6" },
+        { ParamID::master_vol, 0.3f, "\"master_vol\":0.3" },
+        { ParamID::filt_cutoff, 1234.5f, "\"filt_cutoff\":1234.5" },
+        { ParamID::osc1_detune, 15.5f, "\"osc1_detune\":15.5" },
+        { ParamID::amp_release, 0.0125f, "\"amp_release\":0.0125" },
+    };
+    for (const auto& c : cases)
+        set (c.id, c.value);
+    const auto document = capturePreset (HostParameters::read (processor.parameters()), engine, PresetScope::complete, true);
+    EXPECT_EQ (document.parameters.size(), std::size (cases));
+    const auto json = presetToJson (document).removeCharacters (" ");
+    for (const auto& c : cases)
+    {
+        const bool whole = json.contains (juce::String (c.text) + ",") || json.contains (juce::String (c.text) + "}")
+                           || json.contains (juce::String (c.text) + ".0,") || json.contains (juce::String (c.text) + ".0}");
+        EXPECT_TRUE (whole) << c.text << " in " << json;
+    }
+
+    // Read back and applied, each is the value the parameter held.
+    const auto held = HostParameters::read (processor.parameters());
+    PlumoraAudioProcessor other;
+    other.presets().loadPreset (presetFromJson (presetToJson (document)));
+    const auto reread = HostParameters::read (other.parameters());
+    for (const auto& c : cases)
+        EXPECT_EQ (reread[static_cast<std::size_t> (index (c.id))], held[static_cast<std::size_t> (index (c.id))]) << c.text;
 }

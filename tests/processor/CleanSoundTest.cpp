@@ -207,3 +207,26 @@ TEST (CleanSound, PanPlacesEachOscillatorAndFollowsModulation)
     EXPECT_LT (mostRight, -10.0);
     EXPECT_LT (largestStep (out.left, 2400, 48000), 0.05f) << "the moving pan steps";
 }
+
+// The auto-filter is off unless a sound turns it on: the initial sound and
+// effects presets that switch the other effects off keep their top end. A
+// host state saved while it was on comes back on.
+TEST (CleanSound, TheAutoFilterIsOffByDefaultAndStoredStatesKeepTheirs)
+{
+    PlumoraAudioProcessor processor;
+    PresetDocument defaults;
+    defaults.name = "Init";
+    processor.presets().loadPreset (defaults);
+    const auto bypass = [&processor] { return HostParameters::read (processor.parameters())[static_cast<std::size_t> (index (ParamID::autofilter_bypass))]; };
+    EXPECT_EQ (bypass(), 1.0f);
+
+    ASSERT_TRUE (processor.presets().loadPresetByName ("Ping Pong Delay"));
+    EXPECT_EQ (bypass(), 1.0f) << "an effects preset that resets the effects turns the auto-filter on";
+
+    set (processor, ParamID::autofilter_bypass, 0.0f);
+    juce::MemoryBlock chunk;
+    processor.getStateInformation (chunk);
+    PlumoraAudioProcessor reopened;
+    reopened.setStateInformation (chunk.getData(), static_cast<int> (chunk.getSize()));
+    EXPECT_EQ (HostParameters::read (reopened.parameters())[static_cast<std::size_t> (index (ParamID::autofilter_bypass))], 0.0f);
+}

@@ -189,3 +189,34 @@ TEST (ParameterLayout, SteppedParametersOnlyTakeWholeValues)
     cutoff->setValueNotifyingHost (cutoff->convertTo0to1 (1234.5f));
     EXPECT_NEAR (processor.parameters().getRawParameterValue ("filt_cutoff")->load(), 1234.5f, 0.01f);
 }
+
+// Kinds from Integer on are steps to the host, with their count; on/off
+// switches and bypasses are toggles; the rest are continuous. The normalised
+// mapping is the float parameter's, so stored automation keeps its meaning.
+TEST (ParameterLayout, SteppedKindsReportThemselvesDiscreteAndSwitchesBoolean)
+{
+    PlumoraAudioProcessor processor;
+    int discrete = 0, toggles = 0;
+    for (int row = 0; row < kNumParameters; ++row)
+    {
+        const auto& definition = parameterCatalogue()[row];
+        auto* parameter = processor.parameters().getParameter (definition.id);
+        ASSERT_NE (parameter, nullptr);
+        const bool stepped = isStepped (definition.kind);
+        const bool toggle = definition.kind == ParameterKind::OnOff || definition.kind == ParameterKind::Bypass;
+        EXPECT_EQ (parameter->isDiscrete(), stepped) << definition.id;
+        EXPECT_EQ (parameter->isBoolean(), toggle) << definition.id;
+        if (stepped)
+        {
+            const int count = static_cast<int> (definition.max - definition.min) + 1;
+            EXPECT_EQ (parameter->getNumSteps(), count) << definition.id;
+            for (int step = 0; step < count; ++step)
+                EXPECT_EQ (parameter->convertFrom0to1 (static_cast<float> (step) / static_cast<float> (count - 1)), definition.min + static_cast<float> (step))
+                    << definition.id;
+        }
+        discrete += stepped ? 1 : 0;
+        toggles += toggle ? 1 : 0;
+    }
+    EXPECT_GT (discrete, 20);
+    EXPECT_GT (toggles, 5);
+}
