@@ -45,6 +45,7 @@ void Reverb::Line::clear() noexcept
 void Reverb::prepare (double newSampleRate)
 {
     sampleRate = acceptSampleRate (newSampleRate, sampleRate);
+    sendDc.prepare (sampleRate);
     for (int c = 0; c < 4; ++c)
         combs[c].resize (scaledLength (kCombLengths[c], sampleRate));
     for (int a = 0; a < 2; ++a)
@@ -58,6 +59,7 @@ void Reverb::prepare (double newSampleRate)
 
 void Reverb::reset() noexcept
 {
+    sendDc.reset();
     for (auto& comb : combs)
         comb.clear();
     for (auto& state : combLowpass)
@@ -103,7 +105,7 @@ void Reverb::process (float* left, float* right, int numSamples) noexcept
         int readIndex = preDelay.index - preDelaySamples;
         if (readIndex < 0)
             readIndex += preDelayLength;
-        const float u = preDelayLine[readIndex];
+        const float u = sendDc.process (preDelayLine[readIndex]); // the combs would multiply an offset
         if (++preDelay.index == preDelayLength)
             preDelay.index = 0;
 

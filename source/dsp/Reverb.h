@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DcBlocker.h"
+
 #include <vector>
 
 namespace plumora
@@ -58,6 +60,7 @@ private:
     float combLowpass[4] = {};
     Line allPassLeft[2], allPassRight[2];
     Line preDelay;
+    DcBlocker sendDc;
     int preDelaySamples = 0;
     double sampleRate = 44100.0;
 };

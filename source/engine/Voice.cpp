@@ -99,6 +99,8 @@ void Voice::prepare (double newSampleRate, int blockSize)
     filterLeft.prepare (sampleRate);
     filterRight.prepare (sampleRate);
     bloomSaturator.prepare (sampleRate);
+    dcLeft.prepare (sampleRate);
+    dcRight.prepare (sampleRate);
 
     const auto size = static_cast<std::size_t> (std::max (blockSize, 1));
     for (auto* scratch : { &oscLeft, &oscRight, &mixLeft, &mixRight, &fmModulator })
@@ -128,6 +130,8 @@ void Voice::start (int note, float velocity, int channel, std::uint32_t& randomS
         envelope->noteOn();
 
     startOscillatorPair (slot1, slot2, randomState);
+    dcLeft.reset();
+    dcRight.reset();
     slot1Level = slot2Level = {}; // a new note starts at the levels it finds
     sub.reset();
     pick.start (sampleRate);
@@ -380,6 +384,10 @@ void Voice::render (float* left, float* right, int numSamples, const VoiceParame
     distortion.settings = { value (p, ParamID::dist_drive), value (p, ParamID::dist_mix), value (p, ParamID::dist_bypass) > 0.5f };
     distortion.process (mixLeft.data(), numSamples);
     distortion.process (mixRight.data(), numSamples);
+    // The offset drive, warmth and phase FM make ends here, before the
+    // envelope, so the voice still ends in silence.
+    dcLeft.process (mixLeft.data(), numSamples);
+    dcRight.process (mixRight.data(), numSamples);
 
     // The slots are done with the scratch buffer by now.
     float* gains = oscLeft.data();

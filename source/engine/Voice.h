@@ -5,6 +5,7 @@
 #include "dsp/AdsrEnvelope.h"
 #include "dsp/Distortion.h"
 #include "dsp/KarplusStrongString.h"
+#include "dsp/DcBlocker.h"
 #include "dsp/PannedLevel.h"
 #include "dsp/Lfo.h"
 #include "dsp/MultimodeFilter.h"
@@ -97,6 +98,7 @@ private:
 
     UnisonOscillator slot1, slot2;
     PannedLevel slot1Level, slot2Level;
+    DcBlocker dcLeft, dcRight;
     KarplusStrongString string1, string2;
     std::uint32_t stringRandomState = 0xC0DEC0DE;
     NoiseSource noise;

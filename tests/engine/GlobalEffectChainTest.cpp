@@ -118,7 +118,8 @@ TEST_F (ChainFixture, ABypassedReverbFreezesItsTail)
 
     set (ParamID::reverb_bypass, 0.0f);
     const double levelAfter = test::rms (run (kBlock, false));
-    EXPECT_GT (levelAfter, levelBefore * 0.5) << "the tail resumes where it stopped, a second later";
+    // Left running, a second would take it below a fifth.
+    EXPECT_GT (levelAfter, levelBefore * 0.4) << "the tail resumes where it stopped, a second later";
 }
 
 TEST_F (ChainFixture, EverythingOnStaysFiniteWithExtremeSettings)

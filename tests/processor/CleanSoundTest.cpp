@@ -230,3 +230,31 @@ TEST (CleanSound, TheAutoFilterIsOffByDefaultAndStoredStatesKeepTheirs)
     reopened.setStateInformation (chunk.getData(), static_cast<int> (chunk.getSize()));
     EXPECT_EQ (HostParameters::read (reopened.parameters())[static_cast<std::size_t> (index (ParamID::autofilter_bypass))], 0.0f);
 }
+
+// Drive, warmth and phase FM make a small offset; the reverb's feedback
+// would multiply it. Neither reaches the output.
+TEST (CleanSound, NoOffsetReachesTheOutput)
+{
+    PlumoraAudioProcessor processor;
+    ASSERT_TRUE (processor.presets().loadPresetByName ("First Light"));
+    ASSERT_TRUE (processor.presets().loadPresetByName ("Clean Sine + Sub"));
+    processor.prepareToPlay (kRate, kBlock);
+    std::vector<Note> chord;
+    for (const int note : { 48, 55, 60, 64 })
+        chord.push_back ({ 0, note }), chord.push_back ({ 96000, note, false });
+    const auto out = render (processor, chord, 192000);
+
+    for (const auto* channel : { &out.left, &out.right })
+    {
+        const auto mean = [channel] (int from, int to)
+        {
+            double sum = 0.0;
+            for (int i = from; i < to; ++i)
+                sum += (*channel)[static_cast<std::size_t> (i)];
+            return std::abs (sum / (to - from));
+        };
+        ASSERT_GT (rms (*channel, 24000, 96000), 0.01) << "the chord sounds";
+        EXPECT_LT (mean (24000, 96000), 0.001) << "offset while the chord holds";
+        EXPECT_LT (mean (0, 192000), 0.001) << "offset over the whole phrase";
+    }
+}
