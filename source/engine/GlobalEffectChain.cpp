@@ -31,6 +31,8 @@ void GlobalEffectChain::prepare (double sampleRate)
     autoFilter.prepare (sampleRate);
     chorus.prepare (sampleRate);
     saturator.prepare (sampleRate);
+    saturatorDcLeft.prepare (sampleRate);
+    saturatorDcRight.prepare (sampleRate);
     delay.prepare (sampleRate);
     reverb.prepare (sampleRate);
     eq.prepare (sampleRate);
@@ -132,7 +134,13 @@ void GlobalEffectChain::process (float* left, float* right, int numSamples, cons
     runGated (Stage::saturator, saturator.settings.bypass, silent, left, right, numSamples, [&]
     {
         runMixed (Stage::saturator, wetShare (v (ParamID::mbsat_bypass), v (ParamID::mbsat_mix)), left, right, numSamples,
-                  [this] (float* l, float* r, int n) { saturator.process (l, r, n); });
+                  [this] (float* l, float* r, int n)
+                  {
+                      saturator.process (l, r, n);
+                      // Its odd curves still make an offset from lopsided waveforms: it ends here.
+                      saturatorDcLeft.process (l, n);
+                      saturatorDcRight.process (r, n);
+                  });
     });
 
     float timeLeft = v (ParamID::delay_time_l), timeRight = v (ParamID::delay_time_r);

@@ -4,6 +4,7 @@
 #include "SilenceGate.h"
 #include "dsp/AutoFilter.h"
 #include "dsp/Chorus.h"
+#include "dsp/DcBlocker.h"
 #include "dsp/LinearRamp.h"
 #include "dsp/MultibandSaturator.h"
 #include "dsp/Reverb.h"
@@ -46,6 +47,7 @@ private:
     AutoFilter autoFilter;
     Chorus chorus;
     MultibandSaturator saturator;
+    DcBlocker saturatorDcLeft, saturatorDcRight;
     StereoDelay delay;
     Reverb reverb;
     ThreeBandEq eq;

@@ -568,6 +568,20 @@ TEST (FactoryBank, EveryCompleteSoundPlaysAChordALowAndAHighNoteCleanlyAndBelowF
         {
             EXPECT_TRUE (take->finite());
             EXPECT_GT (take->peak(), 0.003) << "not silent (above -50 dBFS)";
+            // The offset as a Hann-weighted mean, which a low note's partial
+            // cycles at the ends of the take do not disturb.
+            for (const auto* channel : { &take->left, &take->right })
+            {
+                double sum = 0.0, weights = 0.0;
+                const auto n = static_cast<double> (channel->size());
+                for (std::size_t i = 0; i < channel->size(); ++i)
+                {
+                    const double w = 0.5 - 0.5 * std::cos (2.0 * 3.141592653589793 * static_cast<double> (i) / n);
+                    sum += w * (*channel)[i];
+                    weights += w;
+                }
+                EXPECT_LT (std::abs (sum / weights), 0.001) << "an offset above -60 dBFS";
+            }
         }
         const double chordPeak = decibels (chord.peak());
         EXPECT_LT (chordPeak, -3.0) << "a chord keeps 3 dB of headroom";
@@ -614,4 +628,38 @@ TEST (FactoryBank, EveryPartialPresetOverTheStartupSoundStaysFiniteAndBelowFullS
         EXPECT_LT (decibels (chord.peak()), -3.0);
     }
     EXPECT_EQ (rendered, 16);
+}
+
+// Every routing of every factory document can move its target: none listed
+// twice, and none from a one-way source (0 ... 1) pushing a value that
+// already sits at the end of its range further past it.
+TEST (FactoryBank, EveryRoutingCanMoveItsTarget)
+{
+    const std::set<juce::String> bipolar { "lfo1", "lfo2", "lfo3", "lfo4", "pitch_bend", "mpe_slide", "mpe_glide", "sample_and_hold" };
+    PlumoraAudioProcessor lister;
+    int routings = 0;
+    for (const auto& document : lister.presets().getFactoryPresets())
+    {
+        SCOPED_TRACE (document.name);
+        std::set<std::tuple<juce::String, juce::String, juce::String>> seen;
+        for (const auto& routing : document.routings)
+        {
+            ++routings;
+            EXPECT_TRUE (seen.insert ({ routing.source, routing.target, routing.scope }).second)
+                << routing.source << " -> " << routing.target << " is listed twice";
+
+            const auto target = findParamID (routing.target.toStdString());
+            ASSERT_TRUE (target.has_value()) << routing.target;
+            if (bipolar.count (routing.source) > 0 || routing.depth == 0.0f)
+                continue;
+            const auto& spec = parameterSpec (*target);
+            float base = spec.defaultValue;
+            for (const auto& [name, value] : document.parameters)
+                if (name == routing.target)
+                    base = spec.clamp (value);
+            EXPECT_FALSE (routing.depth > 0.0f ? base >= spec.max : base <= spec.min)
+                << routing.source << " -> " << routing.target << " pushes " << base << " past the end of its range";
+        }
+    }
+    EXPECT_GT (routings, 100);
 }
