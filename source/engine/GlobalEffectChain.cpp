@@ -138,8 +138,7 @@ void GlobalEffectChain::process (float* left, float* right, int numSamples, cons
                   {
                       saturator.process (l, r, n);
                       // Its odd curves still make an offset from lopsided waveforms: it ends here.
-                      saturatorDcLeft.process (l, n);
-                      saturatorDcRight.process (r, n);
+                      DcBlocker::processPair (saturatorDcLeft, saturatorDcRight, l, r, n);
                   });
     });
 

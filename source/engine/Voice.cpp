@@ -114,35 +114,18 @@ float Voice::noteFrequency() const noexcept
 
 void Voice::start (int note, float velocity, int channel, std::uint32_t& randomState, float glideSourceHz) noexcept
 {
-    currentNote = note;
-    currentChannel = channel;
-    currentVelocity = velocity;
-    currentState = Attack;
-
-    currentGlide = glideSourceHz > 0.0f ? Glide { glideSourceHz, 0.0f } : Glide {};
-    expression = {};
+    // What a take-over keeps running starts afresh for a new note.
     samplesSinceStart = 0;
     bloom = 0.0f;
     bloomSaturator.reset();
     fmFeedbackHistory = {};
-
-    for (auto* envelope : { &amplitudeEnvelope, &modEnvelope1, &modEnvelope2 })
-        envelope->noteOn();
-
     startOscillatorPair (slot1, slot2, randomState);
     dcLeft.reset();
     dcRight.reset();
     slot1Level = slot2Level = {}; // a new note starts at the levels it finds
     sub.reset();
-    pick.start (sampleRate);
 
-    // A legato (gliding) start keeps the per-voice LFOs running.
-    if (glideSourceHz <= 0.0f)
-    {
-        restartLfos = true;
-        lfoOutputs = {};
-    }
-    firstBlock = true;
+    takeOver (note, velocity, channel, glideSourceHz);
 }
 
 void Voice::takeOver (int note, float velocity, int channel, float glideSourceHz) noexcept
@@ -158,12 +141,13 @@ void Voice::takeOver (int note, float velocity, int channel, float glideSourceHz
         envelope->noteOn();
     pick.start (sampleRate);
 
+    // A legato (gliding) start keeps the per-voice LFOs running.
     if (glideSourceHz <= 0.0f)
     {
         restartLfos = true;
         lfoOutputs = {};
     }
-    firstBlock = true; // a plucked string takes a new pluck
+    firstBlock = true; // and a plucked string takes a new pluck
 }
 
 void Voice::release() noexcept
@@ -386,8 +370,7 @@ void Voice::render (float* left, float* right, int numSamples, const VoiceParame
     distortion.process (mixRight.data(), numSamples);
     // The offset drive, warmth and phase FM make ends here, before the
     // envelope, so the voice still ends in silence.
-    dcLeft.process (mixLeft.data(), numSamples);
-    dcRight.process (mixRight.data(), numSamples);
+    DcBlocker::processPair (dcLeft, dcRight, mixLeft.data(), mixRight.data(), numSamples);
 
     // The slots are done with the scratch buffer by now.
     float* gains = oscLeft.data();
