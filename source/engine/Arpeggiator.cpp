@@ -48,6 +48,11 @@ void Arpeggiator::reset() noexcept
 {
     heldCount = 0;
     orderCounter = 0;
+    restartPattern();
+}
+
+void Arpeggiator::restartPattern() noexcept
+{
     patternLength = 0;
     soundingNotes = 0;
     uniqueCount = 0;
@@ -58,20 +63,9 @@ void Arpeggiator::reset() noexcept
     ascending = true;
     fadePosition = -1;
     heldChanged = true;
-    restart = false;
+    restart = heldCount > 0; // keys still held play a step at once
     displayStep.store (-1, std::memory_order_relaxed);
     displayLength.store (0, std::memory_order_relaxed);
-}
-
-void Arpeggiator::restartPattern() noexcept
-{
-    const auto keys = held;
-    const int keyCount = heldCount, nextOrder = orderCounter;
-    reset();
-    held = keys;
-    heldCount = keyCount;
-    orderCounter = nextOrder;
-    restart = heldCount > 0;
 }
 
 void Arpeggiator::setHostTempo (double bpm) noexcept

@@ -1,7 +1,6 @@
 #include "HostParameters.h"
 
-#include <cstdio>
-#include <cstdlib>
+#include "ShortestDecimal.h"
 
 namespace plumora::HostParameters
 {
@@ -13,16 +12,11 @@ namespace
 // back the same, and an untouched value equals its default.
 float meantValue (const juce::RangedAudioParameter& parameter, float held)
 {
-    const auto keptAs = [&parameter] (float plain) { return parameter.convertFrom0to1 (parameter.convertTo0to1 (plain)); };
-    char text[32];
-    for (int digits = 1; digits <= 9; ++digits)
+    return static_cast<float> (shortestDecimal (held, [&parameter, held] (double candidate)
     {
-        std::snprintf (text, sizeof (text), "%.*g", digits, static_cast<double> (held));
-        const auto candidate = static_cast<float> (std::strtod (text, nullptr));
-        if (keptAs (candidate) == held)
-            return candidate;
-    }
-    return held;
+        const auto plain = static_cast<float> (candidate);
+        return parameter.convertFrom0to1 (parameter.convertTo0to1 (plain)) == held;
+    }));
 }
 } // namespace
 

@@ -2,13 +2,12 @@
 
 #include "HostParameters.h"
 #include "SafeJson.h"
+#include "ShortestDecimal.h"
 
 #include "engine/SynthEngine.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <limits>
 
 namespace plumora
@@ -66,16 +65,7 @@ double asWritten (float value)
 {
     if (! std::isfinite (value))
         return static_cast<double> (value);
-    char text[32];
-    for (int digits = 1; digits < 9; ++digits)
-    {
-        std::snprintf (text, sizeof (text), "%.*g", digits, static_cast<double> (value));
-        const double candidate = std::strtod (text, nullptr);
-        if (static_cast<float> (candidate) == value)
-            return candidate;
-    }
-    std::snprintf (text, sizeof (text), "%.9g", static_cast<double> (value));
-    return std::strtod (text, nullptr);
+    return shortestDecimal (value, [value] (double candidate) { return static_cast<float> (candidate) == value; });
 }
 
 // A whole number as var reads one, but limited to the int range: var's own

@@ -236,7 +236,7 @@ void PlumoraAudioProcessor::setCurrentProgram (int index)
     if (index < 0 || index >= static_cast<int> (factory.size()))
         return;
 
-    const juce::ScopedValueSetter<bool> choosing (hostChoosingProgram, true);
+    const juce::ScopedValueSetter<bool> choosing (programBeingSet, true);
     currentProgram = index;
     presetManager->loadPreset (factory[static_cast<std::size_t> (index)]);
 }
@@ -255,7 +255,7 @@ int PlumoraAudioProcessor::factoryIndexOf (const juce::String& presetName) const
 // stale, and setting that program again would load it over the sound.
 void PlumoraAudioProcessor::currentPresetChanged (const juce::String& name)
 {
-    if (hostChoosingProgram)
+    if (programBeingSet)
         return;
     const int index = factoryIndexOf (name);
     if (index < 0 || index == currentProgram)
@@ -338,16 +338,18 @@ void PlumoraAudioProcessor::setStateInformation (const void* data, int sizeInByt
     limitParameterValues (state);
     parameterTree.replaceState (state);
 
-    // The program saved with the state (older states have none: their preset
-    // name tells it when it is a factory one).
+    // The program saved with the state; older states have none, and their
+    // preset name tells it when it is a factory one.
+    const auto name = state.getProperty (kPresetNameProperty).toString();
     const auto savedProgram = state.getProperty (kProgramProperty);
-    const bool programSaved = isFiniteNumber (savedProgram);
     const int previousProgram = currentProgram;
-    if (programSaved)
+    if (isFiniteNumber (savedProgram))
         currentProgram = static_cast<int> (juce::jlimit (0.0, getNumPrograms() - 1.0, plumora::doubleFrom (savedProgram)));
+    else if (const int named = factoryIndexOf (name); named >= 0)
+        currentProgram = named;
     {
-        const juce::ScopedValueSetter<bool> restoring (hostChoosingProgram, programSaved);
-        setCurrentPresetName (state.getProperty (kPresetNameProperty).toString());
+        const juce::ScopedValueSetter<bool> restoring (programBeingSet, true);
+        setCurrentPresetName (name);
     }
     if (currentProgram != previousProgram)
         updateHostDisplay (ChangeDetails().withProgramChanged (true));

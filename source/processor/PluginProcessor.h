@@ -76,7 +76,7 @@ private:
     // project then asks for the program it already has, and loads nothing
     // over the restored sound.
     int currentProgram = 0;
-    bool hostChoosingProgram = false;
+    bool programBeingSet = false; // by the host or a restored state: the name need not be followed
 
     // The tree's value of every catalogue row, in ParamID order.
     std::array<std::atomic<float>*, plumora::kNumParameters> parameterValues {};
