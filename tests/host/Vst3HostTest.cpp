@@ -66,6 +66,19 @@ struct HostedPlumora : testing::Test
         plugin.processBlock (buffer, midi);
     }
 
+    // The state of a project where the user picked a program and then set
+    // the filter cutoff to 0.3125 (normalised).
+    static juce::MemoryBlock programWithCutoffEdited (juce::AudioPluginInstance& plugin, int program)
+    {
+        plugin.setCurrentProgram (program);
+        plugin.prepareToPlay (kRate, kBlock);
+        play (plugin);
+        auto* cutoff = parameterNamed (plugin, "Filter Cutoff");
+        EXPECT_GT (std::abs (cutoff->getValue() - 0.3125f), 0.05f) << "the program's own cutoff must differ from the edit";
+        cutoff->setValueNotifyingHost (0.3125f);
+        return stateOf (plugin);
+    }
+
     std::unique_ptr<juce::AudioPluginInstance> load()
     {
         juce::String error;
@@ -194,12 +207,7 @@ TEST_F (HostedPlumora, ProjectWithAProgramComesBackAsSaved)
     ASSERT_NE (saved, nullptr);
     const int bloomLead = programNamed (*saved, "Bloom Lead");
     ASSERT_GT (bloomLead, 0);
-    saved->setCurrentProgram (bloomLead);
-    auto* cutoff = parameterNamed (*saved, "Filter Cutoff");
-    ASSERT_NE (cutoff, nullptr);
-    ASSERT_GT (std::abs (cutoff->getValue() - 0.3125f), 0.05f) << "the program's own cutoff must differ from the edit";
-    cutoff->setValueNotifyingHost (0.3125f);
-    const auto chunk = stateOf (*saved);
+    const auto chunk = programWithCutoffEdited (*saved, bloomLead);
     const int program = saved->getCurrentProgram();
     EXPECT_EQ (program, bloomLead);
 
@@ -237,9 +245,7 @@ TEST_F (HostedPlumora, TheHostsProgramFollowsARestoredState)
     ASSERT_NE (other, nullptr);
     const int glassPluck = programNamed (*other, "Glass Pluck");
     ASSERT_GE (glassPluck, 0);
-    other->setCurrentProgram (glassPluck);
-    parameterNamed (*other, "Filter Cutoff")->setValueNotifyingHost (0.3125f);
-    const auto chunk = stateOf (*other);
+    const auto chunk = programWithCutoffEdited (*other, glassPluck);
 
     auto plugin = load();
     ASSERT_NE (plugin, nullptr);

@@ -652,12 +652,12 @@ TEST (FactoryBank, EveryRoutingCanMoveItsTarget)
             ASSERT_TRUE (target.has_value()) << routing.target;
             if (bipolar.count (routing.source) > 0 || routing.depth == 0.0f)
                 continue;
-            const auto& spec = parameterSpec (*target);
-            float base = spec.defaultValue;
+            const auto& row = parameterSpec (*target);
+            float base = row.defaultValue;
             for (const auto& [name, value] : document.parameters)
                 if (name == routing.target)
-                    base = spec.clamp (value);
-            EXPECT_FALSE (routing.depth > 0.0f ? base >= spec.max : base <= spec.min)
+                    base = row.clamp (value);
+            EXPECT_FALSE (routing.depth > 0.0f ? base >= row.max : base <= row.min)
                 << routing.source << " -> " << routing.target << " pushes " << base << " past the end of its range";
         }
     }

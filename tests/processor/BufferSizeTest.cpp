@@ -6,6 +6,7 @@
 #include "presets/PresetDocument.h"
 #include "processor/PluginProcessor.h"
 #include "support/AllocationCounter.h"
+#include "support/DrySound.h"
 
 #include <gtest/gtest.h>
 
@@ -35,21 +36,13 @@ public:
     juce::Optional<PositionInfo> getPosition() const override { return position; }
 };
 
-void set (PlumoraAudioProcessor& processor, ParamID id, float value)
-{
-    HostParameters::write (processor.parameters(), id, value);
-}
+using test::set;
 
 // A dry, plain sound: catalogue defaults, every global effect off, no attack
 // and a short release, so each note starts and ends cleanly.
 void usePlainSound (PlumoraAudioProcessor& processor)
 {
-    PresetDocument defaults;
-    defaults.name = "Plain";
-    processor.presets().loadPreset (defaults);
-    for (const auto bypass : { ParamID::autofilter_bypass, ParamID::chorus_bypass, ParamID::mbsat_bypass, ParamID::delay_bypass,
-                               ParamID::reverb_bypass, ParamID::eq_bypass })
-        set (processor, bypass, 1.0f);
+    test::loadDryDefaults (processor, "Plain");
     set (processor, ParamID::amp_attack, 0.0f);
     set (processor, ParamID::amp_release, parameterSpec (ParamID::amp_release).min);
 }

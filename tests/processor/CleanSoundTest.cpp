@@ -5,6 +5,7 @@
 #include "presets/HostParameters.h"
 #include "presets/PresetDocument.h"
 #include "processor/PluginProcessor.h"
+#include "support/DrySound.h"
 
 #include <gtest/gtest.h>
 
@@ -30,21 +31,13 @@ struct Note
     bool on = true;
 };
 
-void set (PlumoraAudioProcessor& processor, ParamID id, float value)
-{
-    HostParameters::write (processor.parameters(), id, value);
-}
+using test::set;
 
 // One sine oscillator, one copy, no drift, every global effect off.
 void useSine (PlumoraAudioProcessor& processor)
 {
-    PresetDocument defaults;
-    defaults.name = "Sine";
-    processor.presets().loadPreset (defaults);
+    test::loadDryDefaults (processor, "Sine");
     processor.engine().setWavetable (0, makeFactoryWavetable ("factory:sine"), "factory:sine");
-    for (const auto bypass : { ParamID::autofilter_bypass, ParamID::chorus_bypass, ParamID::mbsat_bypass, ParamID::delay_bypass,
-                               ParamID::reverb_bypass, ParamID::eq_bypass })
-        set (processor, bypass, 1.0f);
     set (processor, ParamID::osc1_unison, 1.0f);
     set (processor, ParamID::osc1_drift_amt, 0.0f);
     set (processor, ParamID::filt_cutoff, 20000.0f);
