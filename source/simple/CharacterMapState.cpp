@@ -123,10 +123,13 @@ void applyStep (CharacterMapState& state, int stepIndex, const ParameterWriter& 
     auto& matrix = writer.engine().modMatrix();
     auto routings = matrix.routings();
     removeConnections (routings, state.addedRoutings);
+    // A connection the step makes replaces one already there (a preset's own,
+    // or one made by hand) rather than doubling its depth.
+    const auto& step = state.map.steps[static_cast<std::size_t> (stepIndex)];
+    removeConnections (routings, step.routings);
     state.addedRoutings.clear();
     state.currentStep = stepIndex;
 
-    const auto& step = state.map.steps[static_cast<std::size_t> (stepIndex)];
     for (const auto& setting : step.params)
         writer.set (setting.id, setting.value);
 

@@ -25,7 +25,8 @@ struct CharacterMapState
 // The block operations. All run on the message thread; each changes the
 // engine's routing list in a single hand-over.
 
-// Replaces the previous step's routings with step i's and sets its
+// Replaces the previous step's routings with step i's (a routing of the
+// same source and target already in the list is replaced too) and sets its
 // parameters. An index outside the steps is ignored.
 void applyStep (CharacterMapState& state, int stepIndex, const ParameterWriter& writer);
 

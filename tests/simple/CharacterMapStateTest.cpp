@@ -97,6 +97,23 @@ TEST_F (SimpleCharacterMapState, AStepReplacesOnlyTheRoutingsThePreviousStepAdde
     EXPECT_FLOAT_EQ (hostValue (ParamID::filt_reso), 0.1f);
 }
 
+// A preset made on this page already holds its steps' routings: stepping
+// there again must not list them twice (doubling their depth).
+TEST_F (SimpleCharacterMapState, AStepReplacesARoutingOfTheSameConnectionInsteadOfAddingASecond)
+{
+    matrix().addRouting (ModSourceID::lfo1, cutoff, 0.9f, ModScope::per_voice, false);     // same connection as step 0's
+    matrix().addRouting (ModSourceID::lfo1, index (ParamID::filt_reso), 0.2f, ModScope::global, false); // same source, other target
+    auto state = toneLike();
+
+    applyStep (state, 0, writer);
+    const std::vector<std::pair<ModSourceID, int>> expected { { ModSourceID::lfo1, index (ParamID::filt_reso) },
+                                                              { ModSourceID::lfo1, cutoff },
+                                                              { ModSourceID::modenv1, index (ParamID::filt_reso) } };
+    EXPECT_EQ (connections (routings()), expected);
+    EXPECT_FLOAT_EQ (routings()[1].depth, 0.5f) << "the step's depth and scope";
+    EXPECT_EQ (routings()[1].scope, ModScope::global);
+}
+
 TEST_F (SimpleCharacterMapState, ResetRemovesStepAndHandMadeRoutingsOntoMapParametersAndRestoresDefaults)
 {
     auto state = toneLike();

@@ -62,18 +62,35 @@ double sustain (SimpleSynth& synth)
     return std::sqrt (held / peak);
 }
 
-// Movement: how fast the upper band's level changes from window to window (in dB per window).
-double motion (SimpleSynth& synth)
+void singleBrightVoice (SimpleSynth& synth);
+
+// The upper band's level in dB, in consecutive windows of a held note.
+std::vector<double> upperBandLevels (SimpleSynth& synth)
 {
     const auto held = slice (synth.render (3.0, SimpleSynth::noteOn (kNote)).left, 0.5, 3.0);
-    const auto levels = windowLevels (held, 1024.0 / kRate, [] (const std::vector<float>& x)
+    auto levels = windowLevels (held, 1024.0 / kRate, [] (const std::vector<float>& x)
     {
         return plumora::test::bandEnergy (plumora::test::amplitudeSpectrum (x), kRate, 1000.0, 8000.0);
     });
+    for (auto& level : levels)
+        level = 10.0 * std::log10 (level);
+    return levels;
+}
+
+// Movement: how fast the upper band's level changes from window to window
+// (in dB per window), beyond what the same note does without LFO or drift
+// (its bloom slowly darkens it, which a slow LFO would otherwise partly cancel).
+double motion (SimpleSynth& synth)
+{
+    SimpleSynth unmodulated;
+    singleBrightVoice (unmodulated);
+    unmodulated.writer.set (ParamID::osc1_drift_amt, 0.0f);
+    const auto own = upperBandLevels (unmodulated);
+    const auto moved = upperBandLevels (synth);
     double change = 0.0;
-    for (std::size_t w = 1; w < levels.size(); ++w)
-        change += std::abs (10.0 * std::log10 (levels[w] / levels[w - 1]));
-    return change / static_cast<double> (levels.size() - 1);
+    for (std::size_t w = 1; w < moved.size(); ++w)
+        change += std::abs ((moved[w] - moved[w - 1]) - (own[w] - own[w - 1]));
+    return change / static_cast<double> (moved.size() - 1);
 }
 
 // Space: the tail 1 to 2 s after the note ends, relative to the note.
