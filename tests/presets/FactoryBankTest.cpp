@@ -7,7 +7,9 @@
 #include "presets/FactoryBank.h"
 #include "presets/PresetManager.h"
 #include "processor/PluginProcessor.h"
+#include "support/Loudness.h"
 #include "support/Spectrum.h"
+#include "OfflineRenderer.h"
 
 #include <gtest/gtest.h>
 
@@ -628,6 +630,76 @@ TEST (FactoryBank, EveryPartialPresetOverTheStartupSoundStaysFiniteAndBelowFullS
         EXPECT_LT (decibels (chord.peak()), -3.0);
     }
     EXPECT_EQ (rendered, 16);
+}
+
+// The meter the bank is levelled with reads as loudness meters are
+// calibrated: a full-scale 997 Hz sine in one channel is -3.01 LUFS, and a
+// 1-second burst is spread over the 3-second stretch it falls in.
+TEST (FactoryBank, TheLoudnessMeterReadsCalibratedLevels)
+{
+    const auto sine = [] (double seconds, double from, double to)
+    {
+        std::vector<float> x (static_cast<std::size_t> (seconds * test::kLoudnessSampleRate));
+        for (std::size_t i = 0; i < x.size(); ++i)
+        {
+            const double t = static_cast<double> (i) / test::kLoudnessSampleRate;
+            x[i] = t >= from && t < to ? static_cast<float> (std::sin (2.0 * 3.141592653589793 * 997.0 * t)) : 0.0f;
+        }
+        return x;
+    };
+    const std::vector<float> silence (static_cast<std::size_t> (10.0 * test::kLoudnessSampleRate), 0.0f);
+    EXPECT_NEAR (test::loudestShortTermLoudness (sine (10.0, 0.0, 10.0), silence), -3.01, 0.05);
+    EXPECT_NEAR (test::loudestShortTermLoudness (sine (10.0, 4.0, 5.0), silence), -3.01 - 10.0 * std::log10 (3.0), 0.05);
+    EXPECT_EQ (test::loudestShortTermLoudness (silence, silence), -200.0);
+}
+
+// The bank is balanced: every complete sound, playing the renderer's demo
+// phrase, is as loud as "First Light" within 4 dB at its loudest 3 seconds
+// (K-weighted, as a loudness meter reads it) and peaks below -1 dBFS, so
+// stepping through the bank needs no hand on the volume. "Warm Pad" is one
+// of the six documents stored exactly as given, so it cannot be levelled: it
+// plays 4.3 dB below "First Light" and is held to where it is.
+TEST (FactoryBank, EveryCompleteSoundPlaysTheDemoAsLoudAsFirstLightAndBelowMinusOneDbfs)
+{
+    struct Level
+    {
+        juce::String name;
+        double loudness, peak;
+    };
+    std::vector<Level> levels;
+    double reference = 0.0;
+
+    PlumoraAudioProcessor lister;
+    const auto demo = render::demoPhrase (120.0);
+    for (const auto& document : lister.presets().getFactoryPresets())
+    {
+        if (document.scope != PresetScope::complete)
+            continue;
+        auto processor = freshProcessorWith (document);
+        const auto rendered = render::renderPerformance (*processor, demo, test::kLoudnessSampleRate, kBlock, 2.0);
+        const auto& audio = rendered.audio;
+        const std::vector<float> left (audio.getReadPointer (0), audio.getReadPointer (0) + audio.getNumSamples());
+        const std::vector<float> right (audio.getReadPointer (1), audio.getReadPointer (1) + audio.getNumSamples());
+        const double peak = std::max (audio.getMagnitude (0, 0, audio.getNumSamples()), audio.getMagnitude (1, 0, audio.getNumSamples()));
+        levels.push_back ({ document.name, test::loudestShortTermLoudness (left, right), decibels (peak) });
+        if (document.name == "First Light")
+            reference = levels.back().loudness;
+    }
+    ASSERT_EQ (levels.size(), 36u);
+    ASSERT_LT (reference, -5.0) << "First Light was rendered";
+
+    std::printf ("\n%-26s %9s %9s %9s\n", "preset", "LUFS 3 s", "vs First", "peak dB");
+    for (const auto& level : levels)
+    {
+        SCOPED_TRACE (level.name);
+        std::printf ("%-26s %9.1f %+9.1f %9.1f\n", level.name.toRawUTF8(), level.loudness, level.loudness - reference, level.peak);
+        if (level.name == "Warm Pad")
+            EXPECT_NEAR (level.loudness, reference - 4.3, 0.3);
+        else
+            EXPECT_NEAR (level.loudness, reference, 4.0);
+        EXPECT_LT (level.peak, -1.0);
+    }
+    std::fflush (stdout);
 }
 
 // Every routing of every factory document can move its target: none listed
