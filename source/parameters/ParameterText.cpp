@@ -2,7 +2,10 @@
 
 #include <array>
 #include <cmath>
+#include <cctype>
 #include <cstdio>
+#include <cstdlib>
+#include <vector>
 
 namespace plumora
 {
@@ -74,6 +77,92 @@ std::optional<std::string> parameterValueText (const ParameterSpec& definition, 
         case ParameterKind::VoiceMode:     return std::string (value > 0.0f ? "Mono" : "Poly");
     }
     return std::nullopt;
+}
+
+namespace
+{
+std::string_view trimmed (std::string_view text)
+{
+    while (! text.empty() && std::isspace (static_cast<unsigned char> (text.front())))
+        text.remove_prefix (1);
+    while (! text.empty() && std::isspace (static_cast<unsigned char> (text.back())))
+        text.remove_suffix (1);
+    return text;
+}
+
+bool sameText (std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower (static_cast<unsigned char> (a[i])) != std::tolower (static_cast<unsigned char> (b[i])))
+            return false;
+    return true;
+}
+
+// The names a stepped kind shows, by value; empty for the numeric kinds.
+std::vector<std::string> valueNames (ParameterKind kind)
+{
+    const auto all = [] (const auto& names) { return std::vector<std::string> (names.begin(), names.end()); };
+    switch (kind)
+    {
+        case ParameterKind::LfoShape:      return all (kLfoShapes);
+        case ParameterKind::FilterType:    return all (kFilterTypes);
+        case ParameterKind::ArpRate:       return all (kArpRates);
+        case ParameterKind::ArpPattern:    return all (kArpPatterns);
+        case ParameterKind::DelayDivision: return all (kDelayDivisions);
+        case ParameterKind::OnOff:         return { "Off", "On" };
+        case ParameterKind::Bypass:        return { "On", "Bypass" };
+        case ParameterKind::OscMode:       return { "Wavetable", "SuperSaw", "Karplus-Strong" };
+        case ParameterKind::FmMode:        return { "Off", "Phase FM" };
+        case ParameterKind::ChorusMode:    return { "Classic", "Ensemble" };
+        case ParameterKind::PickDirection: return { "Down", "Up" };
+        case ParameterKind::VoiceMode:     return { "Poly", "Mono" };
+        default:                           return {};
+    }
+}
+
+// How many of the row's units a suffix after the number stands for.
+std::optional<double> unitScale (const ParameterSpec& definition, std::string_view suffix)
+{
+    if (suffix.empty())
+        return 1.0;
+    if (definition.kind == ParameterKind::Percent)
+        return suffix == "%" ? std::optional<double> (1.0) : std::nullopt;
+    if (definition.kind != ParameterKind::UnitValue)
+        return std::nullopt;
+    const auto unit = trimmed (definition.unit);
+    if (sameText (suffix, unit))
+        return 1.0;
+    if (sameText (unit, "Hz") && (sameText (suffix, "k") || sameText (suffix, "kHz")))
+        return 1000.0;
+    if (sameText (unit, "s") && sameText (suffix, "ms"))
+        return 0.001;
+    return std::nullopt;
+}
+} // namespace
+
+std::optional<float> parameterValueFromText (const ParameterSpec& definition, std::string_view text)
+{
+    text = trimmed (text);
+    const auto names = valueNames (definition.kind);
+    for (std::size_t i = 0; i < names.size(); ++i)
+        if (sameText (text, names[i]))
+            return static_cast<float> (i);
+
+    const std::string number (text);
+    char* end = nullptr;
+    const double value = std::strtod (number.c_str(), &end);
+    if (end == number.c_str() || ! std::isfinite (value))
+        return std::nullopt;
+    const auto scale = unitScale (definition, trimmed (std::string_view (end)));
+    if (! scale)
+        return std::nullopt;
+    const double percent = definition.kind == ParameterKind::Percent ? 0.01 : 1.0;
+    const double result = value * *scale * percent;
+    if (! std::isfinite (static_cast<float> (result)))
+        return std::nullopt;
+    return static_cast<float> (result);
 }
 
 } // namespace plumora

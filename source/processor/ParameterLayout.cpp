@@ -47,6 +47,13 @@ std::unique_ptr<juce::AudioParameterFloat> makeParameter (const ParameterSpec& d
             return juce::String (parameterValueText (definition, value).value_or (std::string()));
         });
 
+    // Typed values read the way they are shown ("LP24", "50%", "5k"); text
+    // that means no value falls back to the framework's plain number reading.
+    attributes = attributes.withValueFromStringFunction ([&definition] (const juce::String& text)
+    {
+        return parameterValueFromText (definition, text.toStdString()).value_or (text.getFloatValue());
+    });
+
     return std::make_unique<CatalogueParameter> (definition, attributes);
 }
 

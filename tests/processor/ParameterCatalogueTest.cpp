@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <set>
 #include <string>
 
@@ -98,6 +99,54 @@ INSTANTIATE_TEST_SUITE_P (AllKinds, ParameterValueText, testing::Values (
     TextCase { ParamID::osc1_pan, 0.5f, "<default>" },
     TextCase { ParamID::lfo1_mode, 1.0f, "<default>" },
     TextCase { ParamID::noise_filter_mode, 2.0f, "<default>" }));
+
+
+// Typed text reads back the way values are shown, so a knob's value editor
+// and a host's text field take what they display; text that means nothing
+// gives nothing, and the caller keeps the value it had.
+struct TypedCase
+{
+    ParamID id;
+    const char* text;
+    std::optional<float> expected;
+};
+
+class ParameterTypedText : public testing::TestWithParam<TypedCase> {};
+
+TEST_P (ParameterTypedText, ReadsWhatTheKnobShows)
+{
+    const auto& c = GetParam();
+    const auto value = parameterValueFromText (parameterSpec (c.id), c.text);
+    ASSERT_EQ (value.has_value(), c.expected.has_value()) << c.text;
+    if (c.expected)
+        EXPECT_FLOAT_EQ (*value, *c.expected) << c.text;
+}
+
+INSTANTIATE_TEST_SUITE_P (AllKinds, ParameterTypedText, testing::Values (
+    TypedCase { ParamID::filt_cutoff, "5000 Hz", 5000.0f },
+    TypedCase { ParamID::filt_cutoff, " 630 ", 630.0f },
+    TypedCase { ParamID::filt_cutoff, "2.5k", 2500.0f },
+    TypedCase { ParamID::filt_cutoff, "2.5 kHz", 2500.0f },
+    TypedCase { ParamID::amp_attack, "250 ms", 0.25f },
+    TypedCase { ParamID::amp_attack, "0.30 s", 0.3f },
+    TypedCase { ParamID::osc1_tune, "-10.00 ct", -10.0f },
+    TypedCase { ParamID::master_vol, "80%", 0.8f },
+    TypedCase { ParamID::master_vol, "50", 0.5f },
+    TypedCase { ParamID::filt_env_amount, "-50%", -0.5f },
+    TypedCase { ParamID::osc1_octave, "-3", -3.0f },
+    TypedCase { ParamID::filt_type, "LP24", 2.0f },
+    TypedCase { ParamID::filt_type, "formant", 8.0f },
+    TypedCase { ParamID::filt_type, "3", 3.0f },
+    TypedCase { ParamID::delay_division, "1/4D", 1.0f },
+    TypedCase { ParamID::filt_bypass, "Bypass", 1.0f },
+    TypedCase { ParamID::osc1_mode, "Karplus-Strong", 2.0f },
+    TypedCase { ParamID::osc1_pan, "0.25", 0.25f },
+    TypedCase { ParamID::filt_cutoff, "loud", std::nullopt },
+    TypedCase { ParamID::filt_cutoff, "", std::nullopt },
+    TypedCase { ParamID::filt_cutoff, "5000 s", std::nullopt },
+    TypedCase { ParamID::master_vol, "nan", std::nullopt },
+    TypedCase { ParamID::master_vol, "1e99", std::nullopt },
+    TypedCase { ParamID::filt_type, "LP48", std::nullopt }));
 
 
 namespace
