@@ -270,11 +270,6 @@ const juce::String PlumoraAudioProcessor::getProgramName (int index)
     return index >= 0 && index < static_cast<int> (factory.size()) ? factory[static_cast<std::size_t> (index)].name : juce::String();
 }
 
-juce::AudioProcessorEditor* PlumoraAudioProcessor::createEditor()
-{
-    return new juce::GenericAudioProcessorEditor (*this);
-}
-
 // A restored chunk may come from anywhere. Each parameter entry is set to
 // the value its parameter will take: a finite number limited to the
 // parameter's range and snapped to its steps, anything else the parameter's

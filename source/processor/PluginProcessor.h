@@ -34,6 +34,7 @@ public:
     bool isMidiEffect() const override { return false; }
     bool isBusesLayoutSupported (const BusesLayout&) const override;
 
+    // Defined with the editor (source/editor/shell/CreateEditor.cpp).
     juce::AudioProcessorEditor* createEditor() override;
     bool hasEditor() const override { return true; }
 

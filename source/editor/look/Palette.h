@@ -1,0 +1,59 @@
+#pragma once
+
+#include <juce_graphics/juce_graphics.h>
+
+// Every colour, font and recurring size the editor draws with. Components
+// name these; no other file spells a colour.
+namespace plumora::palette
+{
+
+// The page colours.
+inline const juce::Colour background { 0xff141412 };
+inline const juce::Colour pageSimple { 0xff0c0c0a };
+inline const juce::Colour panel { 0xff1e1e1a };
+inline const juce::Colour control { 0xff2a2a24 };
+inline const juce::Colour line { 0xff333328 };
+inline const juce::Colour accent { 0xff8dc63f };
+inline const juce::Colour selected { 0xff5a8a1a };
+inline const juce::Colour text { 0xfff0eed8 };
+inline const juce::Colour textDim { 0xff8a8870 };
+
+// The knob's lit dial.
+inline const juce::Colour knobShadow { 0x30000000 };
+inline const juce::Colour knobBody { 0xff2e2e28 };
+inline const juce::Colour knobHighlight { 0x28ffffff };
+inline const juce::Colour knobShade { 0x18000000 };
+inline const juce::Colour knobRim { 0xff3c3c34 };
+inline const juce::Colour knobInnerRing { 0x0cffffff };
+inline const juce::Colour dropHighlight { 0x4c8dc63f };
+constexpr juce::uint8 modulationRingAlpha = 0x99;
+
+// Modulation source families.
+inline const juce::Colour sourceLfo { 0xff4a9eff };
+inline const juce::Colour sourceEnvelope { 0xff4aff7a };
+inline const juce::Colour sourceMacro { 0xffff9a4a };
+inline const juce::Colour sourceRandom { 0xff9a7aff };
+inline const juce::Colour sourcePerformance { 0xffff4a9e };
+inline const juce::Colour sourceIntelligent { 0xff8dc63f };
+
+// The window and its bands, in logical pixels.
+constexpr int windowWidth = 1200;
+constexpr int windowHeight = 860;
+constexpr int topBarHeight = 44;
+constexpr int keyboardHeight = 80;
+
+// The framework's default typeface at a given height; one place for the
+// font constructor, which the next framework version replaces.
+inline juce::Font font (float height)
+{
+#if JUCE_MAJOR_VERSION >= 8
+    return juce::Font (juce::FontOptions (height));
+#else
+    return juce::Font (height);
+#endif
+}
+
+constexpr float headerFontHeight = 11.0f;
+constexpr float titleFontHeight = 22.0f;
+
+} // namespace plumora::palette

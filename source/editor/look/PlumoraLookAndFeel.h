@@ -1,0 +1,21 @@
+#pragma once
+
+#include <juce_audio_utils/juce_audio_utils.h>
+
+namespace plumora
+{
+
+// The editor's one look: the palette given to every standard widget once,
+// and the drawing shared by the page's section panels.
+class PlumoraLookAndFeel : public juce::LookAndFeel_V4
+{
+public:
+    PlumoraLookAndFeel();
+
+    // A section's panel: its bounds filled as a rounded rectangle.
+    static void drawSectionPanel (juce::Graphics& g, juce::Rectangle<float> bounds);
+    // A section's header text, dim and small, left-aligned in area.
+    static void drawSectionHeader (juce::Graphics& g, const juce::String& title, juce::Rectangle<int> area);
+};
+
+} // namespace plumora

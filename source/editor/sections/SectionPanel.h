@@ -1,0 +1,21 @@
+#pragma once
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+namespace plumora
+{
+
+// A section of a page: a rounded panel with its header. The sections that
+// fill the pages build on it; until one is built its panel stands in.
+class SectionPanel : public juce::Component
+{
+public:
+    explicit SectionPanel (juce::String headerText);
+    const juce::String& header() const noexcept { return title; }
+    void paint (juce::Graphics& g) override;
+
+private:
+    juce::String title;
+};
+
+} // namespace plumora

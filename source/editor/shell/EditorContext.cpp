@@ -1,0 +1,61 @@
+#include "EditorContext.h"
+
+#include "processor/PluginProcessor.h"
+#include "simple/CharacterMapState.h"
+#include "simple/ParameterWriter.h"
+
+namespace plumora
+{
+
+juce::AudioProcessorValueTreeState& EditorContext::parameters() const noexcept { return plugin.parameters(); }
+
+juce::RangedAudioParameter* EditorContext::parameter (ParamID id) const
+{
+    return plugin.parameters().getParameter (parameterSpec (id).id);
+}
+
+void EditorContext::setParameterValue (ParamID id, float plainValue) const
+{
+    if (auto* target = parameter (id))
+    {
+        target->beginChangeGesture();
+        target->setValueNotifyingHost (target->convertTo0to1 (plainValue));
+        target->endChangeGesture();
+    }
+}
+
+float EditorContext::engineValue (ParamID id) const noexcept { return plugin.engine().parameterValue (id); }
+
+ParameterSlots::Range EditorContext::modulationRange (ParamID id) const noexcept { return plugin.engine().modulationRange (id); }
+
+const std::vector<ModRouting>& EditorContext::routings() const noexcept { return plugin.engine().modMatrix().routings(); }
+
+int EditorContext::activeVoiceCount() const noexcept { return plugin.engine().activeVoiceCount(); }
+
+float EditorContext::cpuLoadPercent() const noexcept { return plugin.cpuLoadPercent(); }
+
+Arpeggiator::Position EditorContext::arpeggiatorPosition() const noexcept { return plugin.engine().arpeggiatorPosition(); }
+
+int EditorContext::addRouting (ModSourceID source, ParamID target, float depth, ModScope scope) const
+{
+    return plugin.engine().modMatrix().addRouting (source, index (target), depth, scope, false);
+}
+
+void EditorContext::removeRouting (int index) const { plugin.engine().modMatrix().removeRouting (index); }
+
+void EditorContext::setRoutingDepth (int index, float depth) const { plugin.engine().modMatrix().setRoutingDepth (index, depth); }
+
+bool EditorContext::animate (ParamID target) const
+{
+    return startAnimation (target, ParameterWriter (plugin.engine(), plugin.parameters()));
+}
+
+PresetManager& EditorContext::presets() const noexcept { return plugin.presets(); }
+
+juce::MidiKeyboardState& EditorContext::keyboardState() const noexcept { return plugin.keyboardState(); }
+
+int EditorContext::uiMode() const noexcept { return plugin.uiMode(); }
+
+void EditorContext::setUiMode (int mode) const noexcept { plugin.setUiMode (mode); }
+
+} // namespace plumora

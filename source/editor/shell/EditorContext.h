@@ -1,0 +1,65 @@
+#pragma once
+
+#include "engine/Arpeggiator.h"
+#include "engine/ModRouting.h"
+#include "engine/ParameterSlots.h"
+#include "parameters/ParameterCatalogue.h"
+
+#include <juce_audio_processors/juce_audio_processors.h>
+#include <juce_audio_basics/juce_audio_basics.h>
+
+#include <vector>
+
+class PlumoraAudioProcessor;
+
+namespace plumora
+{
+
+class PresetManager;
+
+// The editor's one bridge to the plug-in, handed by reference to every page
+// and component. Components read what the engine publishes for display
+// (lock-free, a stale value only costs one refresh), write sound values only
+// through the host parameters (so hosts record automation), and edit
+// routings through the matrix's hand-over. Message thread only.
+class EditorContext
+{
+public:
+    explicit EditorContext (PlumoraAudioProcessor& processor) noexcept : plugin (processor) {}
+
+    // Host parameters ---------------------------------------------------------
+    juce::AudioProcessorValueTreeState& parameters() const noexcept;
+    juce::RangedAudioParameter* parameter (ParamID id) const;
+    // One change gesture with host notification; plain value, clamped.
+    void setParameterValue (ParamID id, float plainValue) const;
+
+    // The engine's display view ---------------------------------------------------
+    // The value the engine plays with now (host value plus nothing modulated).
+    float engineValue (ParamID id) const noexcept;
+    // The span the parameter was modulated over lately (its traced low and high).
+    ParameterSlots::Range modulationRange (ParamID id) const noexcept;
+    // The routing list; the reference holds until the next routing edit.
+    const std::vector<ModRouting>& routings() const noexcept;
+    int activeVoiceCount() const noexcept;
+    float cpuLoadPercent() const noexcept;
+    Arpeggiator::Position arpeggiatorPosition() const noexcept;
+
+    // Routing edits, handed to the audio thread without waiting -------------------
+    int addRouting (ModSourceID source, ParamID target, float depth, ModScope scope) const;
+    void removeRouting (int index) const;
+    void setRoutingDepth (int index, float depth) const;
+    // Starts an LFO (or envelope) moving target, the way a character block
+    // animates; false, changing nothing, when no source is free.
+    bool animate (ParamID target) const;
+
+    // The rest of the plug-in the editor shows ---------------------------------------
+    PresetManager& presets() const noexcept;
+    juce::MidiKeyboardState& keyboardState() const noexcept;
+    int uiMode() const noexcept;
+    void setUiMode (int mode) const noexcept;
+
+private:
+    PlumoraAudioProcessor& plugin;
+};
+
+} // namespace plumora

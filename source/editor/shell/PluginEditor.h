@@ -1,0 +1,68 @@
+#pragma once
+
+#include "EditorContent.h"
+#include "EditorContext.h"
+#include "editor/look/PlumoraLookAndFeel.h"
+#include "presets/PresetManager.h"
+
+#include <juce_audio_utils/juce_audio_utils.h>
+
+#include <memory>
+
+class PlumoraAudioProcessor;
+
+// The plug-in window: a top bar (title, preset browser, mode switch), the
+// PRO or S!MPLE page, and the on-screen keyboard. One 33 ms timer drives
+// every live display of the page.
+class PlumoraAudioProcessorEditor : public juce::AudioProcessorEditor,
+                                    private juce::Timer,
+                                    private plumora::PresetManager::Listener
+{
+public:
+    explicit PlumoraAudioProcessorEditor (PlumoraAudioProcessor&);
+    ~PlumoraAudioProcessorEditor() override;
+
+    // 0 shows the PRO page, 1 the S!MPLE page; anything else no page.
+    void setEditorMode (int mode);
+    void toggleEditorMode();
+    void refreshPresetList();
+    // Selects and loads the previous (-1) or next (+1) preset of the menu,
+    // wrapping at its ends.
+    void stepPreset (int delta);
+
+    // The menu index stepping moves to from selected (-1: none) in a menu
+    // of count items; -1 when the menu is empty.
+    static int steppedIndex (int count, int selected, int delta) noexcept;
+
+    plumora::EditorContent* page() const noexcept { return content.get(); }
+    juce::ComboBox& presetMenu() noexcept { return presetBox; }
+    juce::TextButton& modeSwitch() noexcept { return modeButton; }
+    juce::TextButton& previousPresetButton() noexcept { return prevButton; }
+    juce::TextButton& nextPresetButton() noexcept { return nextButton; }
+    juce::MidiKeyboardComponent& onScreenKeyboard() noexcept { return keyboard; }
+
+    void paint (juce::Graphics&) override;
+    void resized() override;
+    void timerCallback() override;
+
+private:
+    void currentPresetChanged (const juce::String& name) override;
+    void presetListChanged() override;
+    // Host and preset-manager calls may come from another thread: they run
+    // here on the message thread, and not at all once the editor is gone.
+    template <class Function>
+    void onMessageThread (Function&& function);
+    void selectPresetNamed (const juce::String& name);
+    void loadChosenPreset();
+
+    plumora::PlumoraLookAndFeel lookAndFeel; // outlives every child
+    PlumoraAudioProcessor& plugin;
+    plumora::EditorContext context;
+    juce::MidiKeyboardComponent keyboard;
+    juce::TextButton modeButton, prevButton { "<" }, nextButton { ">" };
+    juce::ComboBox presetBox;
+    juce::TooltipWindow tooltips { this };
+    std::unique_ptr<plumora::EditorContent> content;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PlumoraAudioProcessorEditor)
+};
