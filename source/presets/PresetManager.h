@@ -57,6 +57,7 @@ public:
 
     void addListener (Listener* listener) { listeners.push_back (listener); }
     void removeListener (Listener* listener);
+    std::size_t listenerCount() const noexcept { return listeners.size(); }
 
 private:
     template <class Call>

@@ -60,7 +60,7 @@ ProPageLayout layoutProPage (int width, int height) noexcept
             remaining -= w;
             return row.removeFromLeft (w);
         };
-        layout.lfo = fromLeft (std::min (inner, (inner - 6) / 3));
+        layout.lfo = fromLeft (std::max (std::min (inner, (inner - 6) / 3), 0));
         row.removeFromLeft (takeGap (remaining));
         layout.envelope = fromLeft (layout.lfo.getWidth());
         row.removeFromLeft (takeGap (remaining));

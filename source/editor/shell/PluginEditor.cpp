@@ -133,8 +133,10 @@ void PlumoraAudioProcessorEditor::paint (juce::Graphics& g)
     const auto topBar = juce::Rectangle<int> (0, 0, getWidth(), std::min (getHeight(), palette::topBarHeight));
     g.setColour (palette::panel);
     g.fillRect (topBar);
+    // The bar's last row: the page below starts at its height and would hide
+    // a line drawn there.
     g.setColour (palette::line);
-    g.drawLine (0.0f, static_cast<float> (palette::topBarHeight), static_cast<float> (getWidth()), static_cast<float> (palette::topBarHeight), 1.0f);
+    g.fillRect (0, topBar.getBottom() - 1, getWidth(), 1);
     g.setColour (palette::accent);
     g.setFont (palette::font (palette::titleFontHeight));
     g.drawText ("Plumora", topBar, juce::Justification::centred, false);

@@ -1,0 +1,45 @@
+#pragma once
+
+// Shared by the editor tests: a processor with its editor built headless,
+// and synthesised mouse events.
+
+#include "editor/shell/PluginEditor.h"
+#include "processor/PluginProcessor.h"
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <memory>
+
+namespace plumora::test
+{
+
+struct EditorFixture
+{
+    PlumoraAudioProcessor processor;
+    std::unique_ptr<PlumoraAudioProcessorEditor> editor;
+
+    explicit EditorFixture (int uiMode = 0)
+    {
+        processor.setUiMode (uiMode);
+        processor.prepareToPlay (48000.0, 512);
+        editor.reset (static_cast<PlumoraAudioProcessorEditor*> (processor.createEditor()));
+    }
+
+    ~EditorFixture()
+    {
+        processor.editorBeingDeleted (editor.get());
+        editor.reset();
+    }
+};
+
+// A mouse event on component at position, as if the button went down at
+// downPosition.
+inline juce::MouseEvent mouseEvent (juce::Component& component, juce::Point<float> position, juce::ModifierKeys mods,
+                                    juce::Point<float> downPosition, int clicks = 1, bool dragged = false)
+{
+    const auto now = juce::Time::getCurrentTime();
+    return juce::MouseEvent (juce::Desktop::getInstance().getMainMouseSource(), position, mods, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f,
+                             &component, &component, now, downPosition, now, clicks, dragged);
+}
+
+} // namespace plumora::test

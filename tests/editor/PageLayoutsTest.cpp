@@ -1,0 +1,66 @@
+// The S!MPLE page's frame in the editor, and both pages' layouts at sizes
+// too small for them.
+
+#include "EditorTestSupport.h"
+
+#include "editor/controls/PlumKnob.h"
+#include "editor/shell/PageLayouts.h"
+#include "editor/shell/SimpleEditorContent.h"
+
+#include <gtest/gtest.h>
+
+using namespace plumora;
+using Rect = juce::Rectangle<int>;
+
+TEST (SimplePageFrame, LaysOutLibraryMapBlocksArpeggiatorAndTheBottomBar)
+{
+    test::EditorFixture f (1);
+    auto* page = dynamic_cast<SimpleEditorContent*> (f.editor->page());
+    ASSERT_NE (page, nullptr);
+    ASSERT_EQ (page->characterBlocks().size(), 5u) << "one block per shipped character map";
+
+    EXPECT_EQ (page->resetAllButton().getBounds(), Rect (1112, 690, 80, 28));
+    EXPECT_EQ (page->saveButton().getBounds(), Rect (1058, 690, 50, 28));
+    EXPECT_EQ (page->pickKnob().getBounds(), Rect (8, 680, 56, 48));
+    EXPECT_EQ (page->arpeggiator().getBounds(), Rect (8, 646, 1184, 28)) << "folded while the arpeggiator is off";
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ (page->characterBlocks()[static_cast<std::size_t> (i)]->getBounds(), Rect (8, 236 + 82 * i, 1184, 78)) << i;
+    EXPECT_EQ (page->timbreLibrary().getBounds(), Rect (8, 8, 331, 220));
+    EXPECT_EQ (page->soundMap().getBounds(), Rect (347, 8, 845, 220));
+
+    EXPECT_EQ (page->saveButton().getButtonText(), "Save");
+    EXPECT_EQ (page->resetAllButton().getButtonText(), "Reset All");
+    EXPECT_EQ (page->pickKnob().paramId, ParamID::pick_attack);
+    EXPECT_EQ (page->pickKnob().label(), "Pick");
+    EXPECT_TRUE (page->pickKnob().isAttached());
+
+    // With the arpeggiator on its strip opens and the blocks move up.
+    f.processor.parameters().getParameter ("arp_enabled")->setValueNotifyingHost (1.0f);
+    page->resized();
+    EXPECT_EQ (page->arpeggiator().getBounds(), Rect (8, 590, 1184, 84));
+    EXPECT_EQ (page->characterBlocks().front()->getBounds().getY(), 180);
+    EXPECT_EQ (page->timbreLibrary().getHeight(), 164);
+}
+
+TEST (PageLayouts, TinyPagesGiveEmptyRectanglesNeverNegativeOnes)
+{
+    for (const auto size : { juce::Point<int> (0, 0), juce::Point<int> (5, 3), juce::Point<int> (40, 700), juce::Point<int> (1200, 20) })
+    {
+        SCOPED_TRACE (size.toString());
+        const auto pro = layoutProPage (size.x, size.y);
+        for (const auto& r : { pro.oscillator, pro.subNoise, pro.filter, pro.amp, pro.lfo, pro.envelope, pro.matrix, pro.effects,
+                               pro.master, pro.meter, pro.presetBar, expandedMatrixBounds (size.x, size.y) })
+        {
+            EXPECT_GE (r.getWidth(), 0);
+            EXPECT_GE (r.getHeight(), 0);
+        }
+        const auto simple = layoutSimplePage (size.x, size.y, 5, true);
+        for (const auto& r : { simple.timbreLibrary, simple.soundMap, simple.arpeggiator, simple.pickKnob, simple.saveButton, simple.resetAllButton })
+        {
+            EXPECT_GE (r.getWidth(), 0);
+            EXPECT_GE (r.getHeight(), 0);
+        }
+        const auto editor = layoutEditor (size.x, size.y);
+        EXPECT_GE (editor.page.getHeight(), 0);
+    }
+}
