@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <thread>
 
 using namespace plumora;
 using plumora::test::EditorFixture;
@@ -216,4 +217,46 @@ TEST (EditorShellDeathTest, ThreeSecondsAfterTheFirstEditorOpensOneDiagnosticIsW
 {
     GTEST_FLAG_SET (death_test_style, "threadsafe");
     EXPECT_EXIT (writesOneDiagnosticPerProcess(), testing::ExitedWithCode (0), "");
+}
+
+// A host on a high-density screen sets a scale: the window grows, the layout
+// stays the same in logical pixels, and drawing happens at the full scale.
+TEST (EditorShell, HonoursTheHostsScaleFactor)
+{
+    EditorFixture f;
+    auto& editor = *f.editor;
+    editor.setScaleFactor (1.5f);
+    EXPECT_EQ (editor.getBounds(), Rect (0, 0, 1200, 860));
+    EXPECT_FLOAT_EQ (editor.getTransform().mat00, 1.5f);
+    EXPECT_EQ (editor.getBoundsInParent(), Rect (0, 0, 1800, 1290));
+    EXPECT_EQ (editor.page()->getBounds(), Rect (0, 44, 1200, 736));
+
+    // At 1.5 the title's strokes have more lit pixels than at 1 (drawn at
+    // the scale, not enlarged), and the separating line stays one crisp row.
+    const auto litTitlePixels = [&editor] (float scale)
+    {
+        const auto picture = editor.createComponentSnapshot ({ 540, 8, 120, 28 }, true, scale);
+        int lit = 0;
+        for (int y = 0; y < picture.getHeight(); ++y)
+            for (int x = 0; x < picture.getWidth(); ++x)
+                lit += picture.getPixelAt (x, y) == palette::accent ? 1 : 0;
+        return lit;
+    };
+    EXPECT_GT (litTitlePixels (1.5f), litTitlePixels (1.0f) * 3 / 2);
+    const auto top = editor.createComponentSnapshot ({ 0, 40, 40, 8 }, true, 1.5f);
+    EXPECT_EQ (top.getPixelAt (10, 4), palette::line); // logical row 43 is physical rows 4.5 ... 6
+    editor.setScaleFactor (1.0f);
+    EXPECT_EQ (editor.getBoundsInParent(), Rect (0, 0, 1200, 860));
+}
+
+// Hosts change programs and restore states from their own threads: the
+// editor takes the news on the message thread, never on the caller's.
+TEST (EditorShell, PresetNewsFromAnotherThreadIsNotHandledThere)
+{
+    EditorFixture f;
+    const auto shown = f.editor->presetMenu().getText();
+    std::thread host ([&f] { f.processor.presets().loadPresetByName ("Reese Bass"); });
+    host.join();
+    EXPECT_EQ (f.processor.getCurrentPresetName(), "Reese Bass");
+    EXPECT_EQ (f.editor->presetMenu().getText(), shown) << "the menu waits for the message thread";
 }
