@@ -8,7 +8,6 @@
 #include "parameters/ParameterText.h"
 
 #include <cmath>
-#include <cstdlib>
 
 namespace plumora
 {
@@ -18,19 +17,6 @@ constexpr double kStartAngle = juce::MathConstants<double>::pi * 1.25;
 constexpr double kEndAngle = juce::MathConstants<double>::pi * 2.75;
 constexpr double kFineSensitivity = 0.05;
 constexpr float kDepthDragPixels = 200.0f; // a full -1 ... 1 sweep takes twice this
-
-juce::String depthText (float depth) { return juce::String (depth, 2); }
-
-// A typed depth: a plain number, limited to -1 ... 1; nothing for other text.
-std::optional<float> depthFromText (const juce::String& text)
-{
-    const auto trimmed = text.trim().toStdString();
-    char* end = nullptr;
-    const double value = std::strtod (trimmed.c_str(), &end);
-    if (trimmed.empty() || *end != '\0' || ! std::isfinite (value))
-        return std::nullopt;
-    return static_cast<float> (juce::jlimit (-1.0, 1.0, value));
-}
 
 std::optional<ModSourceID> droppedSource (const juce::var& description)
 {
@@ -66,7 +52,7 @@ PlumKnob::PlumKnob (EditorContext& editorContext, ParamID parameter, juce::Strin
 
 PlumKnob::~PlumKnob()
 {
-    editor.reset();
+    editor.close();
     attachment.reset();
 }
 
@@ -105,59 +91,17 @@ void PlumKnob::resized()
     const float w = static_cast<float> (getWidth()), h = static_cast<float> (getHeight());
     const int y = static_cast<int> (std::max (0.0f, h * 0.5f - std::min (h - 32.0f, w) * 0.38f - 16.0f));
     nameLabel.setBounds (0, y, getWidth(), 16);
-    if (editor != nullptr)
-        editor->setBounds ((getWidth() - 60) / 2, (getHeight() - 18) / 2, 60, 18);
+    if (auto* open = editor.get())
+        open->setBounds (inlineEditorBounds());
 }
 
 // Inline editors --------------------------------------------------------------
 
-void PlumKnob::openInlineEditor (const juce::String& text, std::function<void (const juce::String&)> apply)
-{
-    closeInlineEditor();
-    editor = std::make_unique<juce::TextEditor>();
-    editor->setMultiLine (false);
-    editor->setReturnKeyStartsNewLine (false);
-    editor->setJustification (juce::Justification::centred);
-    editor->setFont (palette::font (11.0f));
-    editor->setText (text, false);
-    editor->selectAll();
-
-    juce::Component::SafePointer<PlumKnob> safe (this);
-    editor->onReturnKey = [safe, apply]
-    {
-        if (safe == nullptr || safe->editor == nullptr)
-            return;
-        const auto typed = safe->editor->getText();
-        safe->closeInlineEditor();
-        apply (typed);
-    };
-    const auto cancel = [safe]
-    {
-        if (safe != nullptr)
-            safe->closeInlineEditor();
-    };
-    editor->onEscapeKey = cancel;
-    editor->onFocusLost = cancel;
-
-    addAndMakeVisible (*editor);
-    resized();
-    editor->grabKeyboardFocus();
-}
-
-// The editor leaves the knob at once but is deleted later: closing runs from
-// inside the editor's own callbacks, whose captures must outlive the call.
-void PlumKnob::closeInlineEditor()
-{
-    if (editor == nullptr)
-        return;
-    std::shared_ptr<juce::TextEditor> closing (editor.release());
-    removeChildComponent (closing.get());
-    juce::MessageManager::callAsync ([closing] {});
-}
+juce::Rectangle<int> PlumKnob::inlineEditorBounds() const noexcept { return { (getWidth() - 60) / 2, (getHeight() - 18) / 2, 60, 18 }; }
 
 void PlumKnob::showValueEditor()
 {
-    openInlineEditor (getTextFromValue (getValue()), [this] (const juce::String& typed)
+    editor.open (*this, inlineEditorBounds(), getTextFromValue (getValue()), [this] (const juce::String& typed)
     {
         if (const auto value = parameterValueFromText (parameterSpec (paramId), typed.toStdString()))
             setValue (*value, juce::sendNotificationSync);
@@ -169,7 +113,7 @@ void PlumKnob::showDepthEditor (std::size_t routingIndex)
     if (! targetsThisKnob (routingIndex))
         return;
     const auto depth = context.routings()[routingIndex].depth;
-    openInlineEditor (depthText (depth), [this, routingIndex] (const juce::String& typed)
+    editor.open (*this, inlineEditorBounds(), depthText (depth), [this, routingIndex] (const juce::String& typed)
     {
         const auto value = depthFromText (typed);
         if (value && targetsThisKnob (routingIndex) && onSetModulationDepth)

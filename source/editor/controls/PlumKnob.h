@@ -1,5 +1,6 @@
 #pragma once
 
+#include "InlineTextEditor.h"
 #include "editor/shell/EditorContext.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -49,6 +50,7 @@ public:
     void showValueEditor();
     void showDepthEditor (std::size_t routingIndex);
     juce::TextEditor* inlineEditor() const noexcept { return editor.get(); }
+    juce::Rectangle<int> inlineEditorBounds() const noexcept;
 
     // The right-click menu, built from the routing list, and what a choice does.
     juce::PopupMenu buildContextMenu() const;
@@ -82,8 +84,6 @@ private:
     };
     Geometry geometry() const noexcept;
     bool isOnModulationRing (juce::Point<float> position) const noexcept;
-    void openInlineEditor (const juce::String& text, std::function<void (const juce::String&)> apply);
-    void closeInlineEditor();
     bool targetsThisKnob (std::size_t routingIndex) const;
     void dragDepth (const juce::MouseEvent&);
 
@@ -91,7 +91,7 @@ private:
     juce::String name;
     std::unique_ptr<juce::SliderParameterAttachment> attachment;
     juce::Label nameLabel;
-    std::unique_ptr<juce::TextEditor> editor;
+    InlineTextEditor editor;
 
     float modLow = 0.0f, modHigh = 0.0f;
     int modSource = 0;
