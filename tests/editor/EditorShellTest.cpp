@@ -7,6 +7,7 @@
 #include "editor/shell/AdvancedEditorContent.h"
 #include "editor/shell/HitTestDiagnostic.h"
 #include "editor/shell/SimpleEditorContent.h"
+#include "editor/visual/SignalFlowOverlay.h"
 
 #include <gtest/gtest.h>
 
@@ -62,7 +63,7 @@ TEST (EditorShell, TheProPageLaysOutItsElevenSectionsAndExpandsTheMatrix)
     }
     // The cable layer lies over everything and never takes a click.
     EXPECT_EQ (page->overlay().getBounds(), Rect (0, 0, 1200, 736));
-    EXPECT_EQ (page->getChildComponent (page->getNumChildComponents() - 1), &page->overlay());
+    EXPECT_EQ (page->getChildComponent (page->getNumChildComponents() - 1), static_cast<juce::Component*> (&page->overlay()));
     bool clicks = true, childClicks = true;
     page->overlay().getInterceptsMouseClicks (clicks, childClicks);
     EXPECT_FALSE (clicks);
@@ -202,7 +203,7 @@ void writesOneDiagnosticPerProcess()
     const auto text = file.loadFileAsString();
     const bool complete = text.startsWith ("=== HIT TEST DIAGNOSTIC ===\r\n  Content bounds: 0 44 1200 736\r\n  Test point: 600, 412\r\n")
                           && text.contains ("  Currently modal component: none\r\n")
-                          && text.contains ("SignalFlowLayer bounds=0 0 1200 736 visible=Y interceptsClicks=N interceptsChildClicks=N\r\n")
+                          && text.contains ("plumora::SignalFlowOverlay bounds=0 0 1200 736 visible=Y interceptsClicks=N interceptsChildClicks=N\r\n")
                           && text.endsWith ("===========================\r\n");
     if (! complete)
         std::exit (2);

@@ -206,7 +206,7 @@ TEST_F (KnobFixture, DroppedSourcesBecomeRoutingsWithTheirScope)
                           { ModSourceID::lfo3, ParamID::filt_cutoff, 0.5f, ModScope::global },
                           { ModSourceID::mpe_slide, ParamID::filt_cutoff, 0.5f, ModScope::per_voice } }));
 
-    for (const juce::var nonsense : { juce::var ("LFO1"), juce::var (99), juce::var (-1), juce::var (2.5), juce::var() })
+    for (const juce::var& nonsense : { juce::var ("LFO1"), juce::var (99), juce::var (-1), juce::var (2.5), juce::var() })
     {
         EXPECT_FALSE (cutoff.isInterestedInDragSource (details (nonsense)));
         cutoff.itemDropped (details (nonsense));

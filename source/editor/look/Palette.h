@@ -27,6 +27,25 @@ inline const juce::Colour knobRim { 0xff3c3c34 };
 inline const juce::Colour knobInnerRing { 0x0cffffff };
 inline const juce::Colour dropHighlight { 0x4c8dc63f };
 constexpr juce::uint8 modulationRingAlpha = 0x99;
+constexpr juce::uint8 handleAlpha = 0x26;
+constexpr juce::uint8 handlePressedAlpha = 0x66;
+
+// The matrix grid.
+inline const juce::Colour matrixBand { 0x262a2a24 };
+inline const juce::Colour matrixCellOutline { 0x4c333328 };
+
+// The visual editors' curves.
+inline const juce::Colour lfoCurve { 0xcc4a9eff };
+inline const juce::Colour envelopeFill { 0x1a4aff7a };
+inline const juce::Colour envelopeCurve { 0xcc4aff7a };
+inline const juce::Colour envelopeLabel { 0xff4aff7a };
+inline const juce::Colour stripCentreLine { 0x66333328 };
+inline const juce::Colour panLeftTint { 0xff4a9eff };
+inline const juce::Colour panRightTint { 0xffff4a9e };
+
+// The CPU meter's bar when the load runs high.
+inline const juce::Colour meterWarning { 0xffffaa00 };
+inline const juce::Colour meterAlarm { 0xffff4444 };
 
 // Modulation source families.
 inline const juce::Colour sourceLfo { 0xff4a9eff };

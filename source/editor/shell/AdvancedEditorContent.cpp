@@ -2,32 +2,41 @@
 
 #include "PageLayouts.h"
 #include "editor/look/Palette.h"
+#include "editor/matrix/ModMatrixSection.h"
+#include "editor/matrix/ModSourceDragHandle.h"
+#include "editor/sections/SectionPanel.h"
+#include "editor/visual/CpuVoiceMeter.h"
+#include "editor/visual/SignalFlowOverlay.h"
 
 namespace plumora
 {
 namespace
 {
 const char* const kHeaders[] = { "OSC", "SUB / NOISE", "FILTER", "AMP", "LFO", "ENV", "MOD MATRIX", "FX", "MASTER", "CPU", "PRESETS" };
-
-// The transparent layer over the page where the signal-flow cables are
-// drawn; it never takes a click.
-struct SignalFlowLayer : juce::Component
-{
-    SignalFlowLayer()
-    {
-        setName ("SignalFlowOverlay");
-        setInterceptsMouseClicks (false, false);
-    }
-};
+constexpr int kMaxVoices = 32;
 } // namespace
 
 AdvancedEditorContent::AdvancedEditorContent (EditorContext& editorContext) : EditorContent (editorContext)
 {
-    for (std::size_t i = 0; i < sections.size(); ++i)
-        sections[i] = std::make_unique<SectionPanel> (kHeaders[i]);
-    signalFlow = std::make_unique<SignalFlowLayer>();
+    auto matrixSection = std::make_unique<ModMatrixSection> (editorContext);
+    matrixPanel = matrixSection.get();
+    matrixPanel->onExpandChanged = [this] (bool expanded) { setMatrixExpanded (expanded); };
+    auto meterSection = std::make_unique<CpuVoiceMeter>();
+    meterPanel = meterSection.get();
 
-    for (auto& component : sections)
+    for (std::size_t i = 0; i < owned.size(); ++i)
+    {
+        if (i == matrix)
+            owned[i] = std::move (matrixSection);
+        else if (i == meter)
+            owned[i] = std::move (meterSection);
+        else
+            owned[i] = std::make_unique<SectionPanel> (kHeaders[i]);
+        sections[i] = owned[i].get();
+    }
+    signalFlow = std::make_unique<SignalFlowOverlay> (editorContext);
+
+    for (auto* component : sections)
         addAndMakeVisible (*component);
     addAndMakeVisible (*signalFlow);
     setOpaque (true);
@@ -35,9 +44,20 @@ AdvancedEditorContent::AdvancedEditorContent (EditorContext& editorContext) : Ed
 
 AdvancedEditorContent::~AdvancedEditorContent() = default;
 
-void AdvancedEditorContent::tick() {}
+void AdvancedEditorContent::tick()
+{
+    matrixPanel->grid().refresh();
+    meterPanel->show (context.cpuLoadPercent(), context.activeVoiceCount(), kMaxVoices);
+    signalFlow->tick();
+}
 
 void AdvancedEditorContent::paint (juce::Graphics& g) { g.fillAll (palette::background); }
+
+void AdvancedEditorContent::dragOperationEnded (const juce::DragAndDropTarget::SourceDetails& details)
+{
+    if (auto* handle = dynamic_cast<ModSourceDragHandle*> (details.sourceComponent.get()))
+        handle->dragEnded();
+}
 
 void AdvancedEditorContent::setMatrixExpanded (bool expanded)
 {

@@ -1,14 +1,16 @@
 #pragma once
 
 #include "EditorContent.h"
-#include "editor/sections/SectionPanel.h"
 
 #include <array>
 #include <memory>
-#include <vector>
 
 namespace plumora
 {
+
+class ModMatrixSection;
+class CpuVoiceMeter;
+class SignalFlowOverlay;
 
 // The PRO page: every synthesis section, the modulation matrix, the meters
 // and the preset bar, with the matrix able to expand over the whole page.
@@ -26,15 +28,22 @@ public:
     void setMatrixExpanded (bool expanded);
     bool isMatrixExpanded() const noexcept { return matrixExpanded; }
 
-    // The sections in page order: oscillator, sub/noise, filter, amp, LFO,
-    // envelope, matrix, effects, master, meter, preset bar.
+    // The sections in page order.
     enum Section { oscillator, subNoise, filter, amp, lfo, envelope, matrix, effects, master, meter, presetBar, sectionCount };
     juce::Component& section (Section which) const noexcept { return *sections[static_cast<std::size_t> (which)]; }
-    juce::Component& overlay() const noexcept { return *signalFlow; }
+    ModMatrixSection& matrixSection() const noexcept { return *matrixPanel; }
+    CpuVoiceMeter& cpuMeter() const noexcept { return *meterPanel; }
+    SignalFlowOverlay& overlay() const noexcept { return *signalFlow; }
+
+protected:
+    void dragOperationEnded (const juce::DragAndDropTarget::SourceDetails&) override;
 
 private:
-    std::array<std::unique_ptr<juce::Component>, sectionCount> sections;
-    std::unique_ptr<juce::Component> signalFlow;
+    std::array<std::unique_ptr<juce::Component>, sectionCount> owned;
+    std::array<juce::Component*, sectionCount> sections {};
+    ModMatrixSection* matrixPanel = nullptr;
+    CpuVoiceMeter* meterPanel = nullptr;
+    std::unique_ptr<SignalFlowOverlay> signalFlow;
     bool matrixExpanded = false;
 };
 

@@ -24,6 +24,26 @@ void EditorContext::setParameterValue (ParamID id, float plainValue) const
     }
 }
 
+void EditorContext::beginParameterGesture (ParamID id) const
+{
+    if (auto* target = parameter (id))
+        target->beginChangeGesture();
+}
+
+void EditorContext::setParameterValueInGesture (ParamID id, float plainValue) const
+{
+    if (auto* target = parameter (id))
+        target->setValueNotifyingHost (target->convertTo0to1 (plainValue));
+}
+
+void EditorContext::endParameterGesture (ParamID id) const
+{
+    if (auto* target = parameter (id))
+        target->endChangeGesture();
+}
+
+SharedWavetable EditorContext::wavetable (int slot) const { return plugin.engine().wavetable (slot); }
+
 float EditorContext::engineValue (ParamID id) const noexcept { return plugin.engine().parameterValue (id); }
 
 ParameterSlots::Range EditorContext::modulationRange (ParamID id) const noexcept { return plugin.engine().modulationRange (id); }

@@ -3,6 +3,7 @@
 #include "engine/Arpeggiator.h"
 #include "engine/ModRouting.h"
 #include "engine/ParameterSlots.h"
+#include "dsp/Wavetable.h"
 #include "parameters/ParameterCatalogue.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
@@ -32,6 +33,11 @@ public:
     juce::RangedAudioParameter* parameter (ParamID id) const;
     // One change gesture with host notification; plain value, clamped.
     void setParameterValue (ParamID id, float plainValue) const;
+    // A drag: the gesture opens at the press, each step sets the value inside
+    // it, and the release closes it, so hosts record it as one touch.
+    void beginParameterGesture (ParamID id) const;
+    void setParameterValueInGesture (ParamID id, float plainValue) const;
+    void endParameterGesture (ParamID id) const;
 
     // The engine's display view ---------------------------------------------------
     // The value the engine plays with now (host value plus nothing modulated).
@@ -53,6 +59,10 @@ public:
     bool animate (ParamID target) const;
 
     // The rest of the plug-in the editor shows ---------------------------------------
+    // The table oscillator 1 (slot 0) or 2 (slot 1) plays; shared, so it
+    // stays whole while read even if the engine is handed another.
+    SharedWavetable wavetable (int slot) const;
+
     PresetManager& presets() const noexcept;
     juce::MidiKeyboardState& keyboardState() const noexcept;
     int uiMode() const noexcept;
