@@ -63,4 +63,10 @@ void PlumoraLookAndFeel::drawSectionHeader (juce::Graphics& g, const juce::Strin
     g.drawText (title, area, juce::Justification::centredLeft, true);
 }
 
+void PlumoraLookAndFeel::styleTab (juce::TextButton& button, bool selected)
+{
+    button.setColour (juce::TextButton::buttonColourId, selected ? palette::selected : palette::line);
+    button.setColour (juce::TextButton::textColourOffId, selected ? palette::text : palette::textDim);
+}
+
 } // namespace plumora

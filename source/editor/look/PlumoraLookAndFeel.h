@@ -16,6 +16,8 @@ public:
     static void drawSectionPanel (juce::Graphics& g, juce::Rectangle<float> bounds);
     // A section's header text, dim and small, left-aligned in area.
     static void drawSectionHeader (juce::Graphics& g, const juce::String& title, juce::Rectangle<int> area);
+    // A tab or toggle drawn as a text button: selected or not.
+    static void styleTab (juce::TextButton& button, bool selected);
 };
 
 } // namespace plumora

@@ -14,7 +14,7 @@ SectionPanel::SectionPanel (juce::String headerText) : title (std::move (headerT
 void SectionPanel::paint (juce::Graphics& g)
 {
     PlumoraLookAndFeel::drawSectionPanel (g, getLocalBounds().toFloat());
-    PlumoraLookAndFeel::drawSectionHeader (g, title, { 4, 0, std::max (getWidth() - 8, 0), 14 });
+    PlumoraLookAndFeel::drawSectionHeader (g, title, headerBounds());
 }
 
 } // namespace plumora

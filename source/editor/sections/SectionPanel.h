@@ -14,6 +14,10 @@ public:
     const juce::String& header() const noexcept { return title; }
     void paint (juce::Graphics& g) override;
 
+protected:
+    // Where the header is written; sections place it as their layout needs.
+    virtual juce::Rectangle<int> headerBounds() const noexcept { return { 4, 0, std::max (getWidth() - 8, 0), 14 }; }
+
 private:
     juce::String title;
 };

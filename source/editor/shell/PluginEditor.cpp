@@ -2,6 +2,7 @@
 
 #include "AdvancedEditorContent.h"
 #include "HitTestDiagnostic.h"
+#include "OnMessageThread.h"
 #include "PageLayouts.h"
 #include "SimpleEditorContent.h"
 #include "editor/look/Palette.h"
@@ -164,28 +165,12 @@ void PlumoraAudioProcessorEditor::timerCallback()
         runHitTestDiagnostic (*this, *content, hitTestDiagnosticFile());
 }
 
-template <class Function>
-void PlumoraAudioProcessorEditor::onMessageThread (Function&& function)
-{
-    if (juce::MessageManager::existsAndIsCurrentThread())
-    {
-        function();
-        return;
-    }
-    juce::MessageManager::callAsync ([safe = juce::Component::SafePointer<PlumoraAudioProcessorEditor> (this),
-                                      call = std::forward<Function> (function)]
-    {
-        if (safe != nullptr)
-            call();
-    });
-}
-
 void PlumoraAudioProcessorEditor::currentPresetChanged (const juce::String& name)
 {
-    onMessageThread ([this, name] { selectPresetNamed (name); });
+    onMessageThread (*this, [this, name] { selectPresetNamed (name); });
 }
 
 void PlumoraAudioProcessorEditor::presetListChanged()
 {
-    onMessageThread ([this] { refreshPresetList(); });
+    onMessageThread (*this, [this] { refreshPresetList(); });
 }

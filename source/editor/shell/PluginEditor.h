@@ -48,10 +48,6 @@ public:
 private:
     void currentPresetChanged (const juce::String& name) override;
     void presetListChanged() override;
-    // Host and preset-manager calls may come from another thread: they run
-    // here on the message thread, and not at all once the editor is gone.
-    template <class Function>
-    void onMessageThread (Function&& function);
     void selectPresetNamed (const juce::String& name);
     void loadChosenPreset();
 
