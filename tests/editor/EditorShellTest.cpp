@@ -177,7 +177,7 @@ TEST (EditorShell, OpeningAndClosingFiftyTimesLeavesNoListenerBehind)
         processor.setUiMode (i % 2);
         std::unique_ptr<juce::AudioProcessorEditor> editor (processor.createEditor());
         static_cast<PlumoraAudioProcessorEditor*> (editor.get())->timerCallback();
-        EXPECT_EQ (processor.presets().listenerCount(), listenersBefore + 1);
+        EXPECT_GT (processor.presets().listenerCount(), listenersBefore); // the editor and its sections' preset menus
         processor.editorBeingDeleted (editor.get());
     }
     EXPECT_EQ (processor.presets().listenerCount(), listenersBefore);

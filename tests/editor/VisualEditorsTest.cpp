@@ -80,7 +80,7 @@ TEST_F (VisualFixture, AClickOnTheLfoDisplayStepsToTheNextShapeAndWraps)
 {
     LfoShapeEditor editor (context, 2);
     editor.setBounds (0, 0, 120, 60);
-    for (const auto [shown, written] : { std::pair<int, float> { 0, 1.0f }, { 2, 3.0f }, { 5, 0.0f } })
+    for (const auto& [shown, written] : { std::pair<int, float> { 0, 1.0f }, { 2, 3.0f }, { 5, 0.0f } })
     {
         editor.setShape (shown);
         editor.mouseDown (test::mouseEvent (editor, { 60.0f, 30.0f }, {}, { 60.0f, 30.0f }));
@@ -99,7 +99,7 @@ TEST_F (VisualFixture, TheFrameStripSetsThePositionAndFollowsTheTableTheEnginePl
     const auto playing = processor.engine().wavetable (0);
     EXPECT_EQ (strip.frameCount(), static_cast<std::size_t> (playing->numFrames));
 
-    for (const auto [y, position] : { std::pair<float, float> { 34.0f, 0.0f }, { 69.0f, 0.5f }, { 104.0f, 1.0f }, { 2.0f, 0.0f } })
+    for (const auto& [y, position] : { std::pair<float, float> { 34.0f, 0.0f }, { 69.0f, 0.5f }, { 104.0f, 1.0f }, { 2.0f, 0.0f } })
     {
         drag (strip, { 100.0f, y }, { 100.0f, y });
         EXPECT_NEAR (hostValue (ParamID::osc1_wt_pos), position, 1e-5) << "click at " << y;

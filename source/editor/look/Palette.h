@@ -43,6 +43,11 @@ inline const juce::Colour stripCentreLine { 0x66333328 };
 inline const juce::Colour panLeftTint { 0xff4a9eff };
 inline const juce::Colour panRightTint { 0xffff4a9e };
 
+// The sub and noise panel.
+inline const juce::Colour buttonOff { 0x80333328 };
+inline const juce::Colour levelBar { 0xb28dc63f };
+inline const juce::Colour cutoffBar { 0x80ff4a9e };
+
 // The CPU meter's bar when the load runs high.
 inline const juce::Colour meterWarning { 0xffffaa00 };
 inline const juce::Colour meterAlarm { 0xffff4444 };
@@ -74,5 +79,19 @@ inline juce::Font font (float height)
 
 constexpr float headerFontHeight = 11.0f;
 constexpr float titleFontHeight = 22.0f;
+
+// The effects section's tab list and view buttons.
+inline const juce::Colour viewButtonIdle { 0x59333328 };
+inline const juce::Colour effectTabActive { 0x405a8a1a };
+inline const juce::Colour effectTabIdle { 0x4c333328 };
+inline const juce::Colour effectAmountIdle { 0xff626259 };
+inline const juce::Colour effectTabShownOutline { 0x4c8dc63f };
+
+// The arpeggiator strip's buttons and step cells.
+inline const juce::Colour stripButton { 0xff1a1a16 };
+constexpr float stripButtonOutlineAlpha = 0.3f;
+constexpr float stripPowerOffAlpha = 0.5f;
+inline const juce::Colour stepCellInPattern { 0x665a8a1a };
+inline const juce::Colour stepCellOutline { 0x40333328 };
 
 } // namespace plumora::palette
