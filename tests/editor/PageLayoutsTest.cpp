@@ -5,6 +5,7 @@
 
 #include "editor/controls/PlumKnob.h"
 #include "editor/shell/PageLayouts.h"
+#include "editor/sections/ArpSection.h"
 #include "editor/shell/SimpleEditorContent.h"
 
 #include <gtest/gtest.h>

@@ -71,8 +71,21 @@ SubNoisePanel::Hits SubNoisePanel::hits() const noexcept
     return h;
 }
 
+std::array<float, 5> SubNoisePanel::shownValues() const noexcept
+{
+    return { context.engineValue (ParamID::sub_shape), context.engineValue (ParamID::sub_level), context.engineValue (ParamID::noise_level),
+             context.engineValue (ParamID::noise_cutoff), context.engineValue (ParamID::noise_filter_mode) };
+}
+
+void SubNoisePanel::refresh()
+{
+    if (shownValues() != drawn)
+        repaint();
+}
+
 void SubNoisePanel::paint (juce::Graphics& g)
 {
+    drawn = shownValues();
     PlumoraLookAndFeel::drawSectionPanel (g, getLocalBounds().toFloat());
     const float w = static_cast<float> (getWidth()), half = static_cast<float> (getHeight()) / 2.0f;
     g.setColour (palette::line);

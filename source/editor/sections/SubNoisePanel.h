@@ -26,6 +26,8 @@ public:
     };
     Hits hits() const noexcept;
 
+    // Repaints when what the engine plays differs from what is drawn.
+    void refresh();
     void paint (juce::Graphics&) override;
     void mouseDown (const juce::MouseEvent&) override;
     void mouseDrag (const juce::MouseEvent&) override;
@@ -34,8 +36,11 @@ public:
 private:
     void setBarFrom (float x);
 
+    std::array<float, 5> shownValues() const noexcept;
+
     EditorContext& context;
     std::optional<ParamID> activeBar;
+    std::array<float, 5> drawn {};
 };
 
 } // namespace plumora

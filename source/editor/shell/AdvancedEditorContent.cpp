@@ -6,6 +6,9 @@
 #include "editor/matrix/ModSourceDragHandle.h"
 #include "editor/sections/EnvelopeSection.h"
 #include "editor/sections/FilterSection.h"
+#include "editor/sections/FxSection.h"
+#include "editor/sections/LfoSection.h"
+#include "editor/sections/MasterSection.h"
 #include "editor/sections/OscillatorSection.h"
 #include "editor/sections/SectionPanel.h"
 #include "editor/sections/SubNoisePanel.h"
@@ -16,7 +19,6 @@ namespace plumora
 {
 namespace
 {
-const char* const kHeaders[] = { "OSC", "SUB / NOISE", "FILTER", "AMP", "LFO", "ENV", "MOD MATRIX", "FX", "MASTER", "CPU", "PRESETS" };
 constexpr int kMaxVoices = 32;
 } // namespace
 
@@ -35,20 +37,31 @@ AdvancedEditorContent::AdvancedEditorContent (EditorContext& editorContext) : Ed
     subNoisePanel = place (subNoise, std::make_unique<SubNoisePanel> (editorContext));
     filterPanel = place (filter, std::make_unique<FilterSection> (editorContext));
     ampPanel = place (amp, std::make_unique<AmpSection> (editorContext));
+    lfos = place (lfo, std::make_unique<LfoSection> (editorContext));
     envelopes = place (envelope, std::make_unique<EnvelopeSection> (editorContext));
     matrixPanel = place (matrix, std::make_unique<ModMatrixSection> (editorContext));
+    effectsPanel = place (effects, std::make_unique<FxSection> (editorContext));
+    masterPanel = place (master, std::make_unique<MasterSection> (editorContext));
     meterPanel = place (meter, std::make_unique<CpuVoiceMeter>());
-    for (const auto slot : { lfo, effects, master, presetBar })
-        place (slot, std::make_unique<SectionPanel> (kHeaders[slot]));
+    place (presetBar, std::make_unique<SectionPanel> ("PRESETS"));
     signalFlow = std::make_unique<SignalFlowOverlay> (editorContext);
 
+    // Each section keeps a picture of itself, redrawn only where it
+    // changed: the cables' animation above them then costs a copy of those
+    // pictures, not a repaint of every knob under a cable.
     for (auto* component : sections)
+    {
+        component->setBufferedToImage (true);
         addAndMakeVisible (*component);
+    }
     addAndMakeVisible (*signalFlow);
 
-    for (const auto* section : { static_cast<const KnobSection*> (oscillators), static_cast<const KnobSection*> (filterPanel),
-                                 static_cast<const KnobSection*> (ampPanel) })
+    for (const auto* section : std::initializer_list<const KnobSection*> { oscillators, filterPanel, ampPanel, lfos, effectsPanel, masterPanel })
         wireKnobs (*section);
+    // An LFO's cable starts at its handle, or at its tab while another LFO is shown.
+    const ModSourceID lfoSources[] = { ModSourceID::lfo1, ModSourceID::lfo2, ModSourceID::lfo3, ModSourceID::lfo4 };
+    for (int i = 0; i < LfoSection::lfoCount; ++i)
+        signalFlow->sourceComponents[lfoSources[i]] = { &lfos->dragHandle (i), &lfos->tab (i) };
     // An envelope's cable starts at its handle, or at its tab while the
     // other envelope is shown.
     signalFlow->sourceComponents[ModSourceID::modenv1] = { &envelopes->handle (0), &envelopes->tab (0) };
@@ -78,10 +91,13 @@ void AdvancedEditorContent::tick()
     oscillators->refresh();
     filterPanel->refresh();
     ampPanel->refresh();
+    lfos->refresh();
     envelopes->showValues (context);
+    effectsPanel->refresh();
+    masterPanel->refresh();
     matrixPanel->grid().refresh();
     meterPanel->show (context.cpuLoadPercent(), context.activeVoiceCount(), kMaxVoices);
-    subNoisePanel->repaint();
+    subNoisePanel->refresh();
     signalFlow->tick();
 }
 

@@ -16,6 +16,9 @@ class SubNoisePanel;
 class FilterSection;
 class AmpSection;
 class EnvelopeSection;
+class LfoSection;
+class FxSection;
+class MasterSection;
 class KnobSection;
 class PlumKnob;
 
@@ -42,6 +45,9 @@ public:
     FilterSection& filterSection() const noexcept { return *filterPanel; }
     AmpSection& ampSection() const noexcept { return *ampPanel; }
     EnvelopeSection& envelopeSection() const noexcept { return *envelopes; }
+    LfoSection& lfoSection() const noexcept { return *lfos; }
+    FxSection& effectsSection() const noexcept { return *effectsPanel; }
+    MasterSection& masterSection() const noexcept { return *masterPanel; }
     ModMatrixSection& matrixSection() const noexcept { return *matrixPanel; }
     CpuVoiceMeter& cpuMeter() const noexcept { return *meterPanel; }
     SignalFlowOverlay& overlay() const noexcept { return *signalFlow; }
@@ -62,6 +68,9 @@ private:
     FilterSection* filterPanel = nullptr;
     AmpSection* ampPanel = nullptr;
     EnvelopeSection* envelopes = nullptr;
+    LfoSection* lfos = nullptr;
+    FxSection* effectsPanel = nullptr;
+    MasterSection* masterPanel = nullptr;
     ModMatrixSection* matrixPanel = nullptr;
     CpuVoiceMeter* meterPanel = nullptr;
     std::unique_ptr<SignalFlowOverlay> signalFlow;

@@ -78,4 +78,16 @@ int EditorContext::uiMode() const noexcept { return plugin.uiMode(); }
 
 void EditorContext::setUiMode (int mode) const noexcept { plugin.setUiMode (mode); }
 
+void EditorContext::setParameterValueNow (ParamID id, float plainValue) const
+{
+    if (parameter (id) == nullptr)
+        return;
+    plugin.engine().setParameter (id, parameterSpec (id).clamp (plainValue));
+    setParameterValue (id, plainValue);
+}
+
+// The engine's controller entry only stores the wheel's value for this
+// controller (an atomic), so the message thread may call it.
+void EditorContext::setModWheel (float value) const { plugin.engine().controller (1, 1, value); }
+
 } // namespace plumora

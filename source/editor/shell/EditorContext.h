@@ -68,6 +68,15 @@ public:
     int uiMode() const noexcept;
     void setUiMode (int mode) const noexcept;
 
+    // Switches the engine must hear before the next block (an LFO's mode, an
+    // effect's bypass, the chorus mode): the engine takes the plain value at
+    // once, then the host parameter records it in one gesture. A parameter
+    // the tree lacks changes nothing.
+    void setParameterValueNow (ParamID id, float plainValue) const;
+    // The editor's mod wheel: the same engine value MIDI controller 1 sets.
+    // Not a parameter, so not saved. 0 ... 1.
+    void setModWheel (float value) const;
+
 private:
     PlumoraAudioProcessor& plugin;
 };

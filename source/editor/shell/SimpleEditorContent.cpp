@@ -3,6 +3,7 @@
 #include "PageLayouts.h"
 #include "editor/controls/PlumKnob.h"
 #include "editor/look/Palette.h"
+#include "editor/sections/ArpSection.h"
 #include "editor/sections/SectionPanel.h"
 #include "simple/CharacterMap.h"
 #include "simple/ResourcesFolder.h"
@@ -14,7 +15,7 @@ SimpleEditorContent::SimpleEditorContent (EditorContext& editorContext)
     : EditorContent (editorContext),
       library (std::make_unique<SectionPanel> ("TIMBRES")),
       map (std::make_unique<SectionPanel> ("SOUND MAP")),
-      arpStrip (std::make_unique<SectionPanel> ("ARP")),
+      arpStrip (std::make_unique<ArpSection> (editorContext)),
       pick (std::make_unique<PlumKnob> (editorContext, ParamID::pick_attack, "Pick"))
 {
     pick->attachToParameter();
@@ -36,12 +37,17 @@ SimpleEditorContent::SimpleEditorContent (EditorContext& editorContext)
 
 SimpleEditorContent::~SimpleEditorContent() = default;
 
+void SimpleEditorContent::tick()
+{
+    const auto position = context.arpeggiatorPosition();
+    arpStrip->updateSteps (position.step, position.length);
+}
+
 void SimpleEditorContent::paint (juce::Graphics& g) { g.fillAll (palette::pageSimple); }
 
 void SimpleEditorContent::resized()
 {
-    const bool arpeggiatorOn = context.parameters().getRawParameterValue (parameterSpec (ParamID::arp_enabled).id)->load() > 0.5f;
-    const auto layout = layoutSimplePage (getWidth(), getHeight(), static_cast<int> (blocks.size()), arpeggiatorOn);
+    const auto layout = layoutSimplePage (getWidth(), getHeight(), static_cast<int> (blocks.size()), arpStrip->isExpanded());
     library->setBounds (layout.timbreLibrary);
     map->setBounds (layout.soundMap);
     for (std::size_t i = 0; i < blocks.size(); ++i)

@@ -9,6 +9,7 @@ namespace plumora
 {
 
 class PlumKnob;
+class ArpSection;
 
 // The S!MPLE page: the timbre library and the sound map on top, the
 // character blocks and the arpeggiator strip below, and a bottom bar with
@@ -19,19 +20,21 @@ public:
     explicit SimpleEditorContent (EditorContext& context);
     ~SimpleEditorContent() override;
 
+    void tick() override;
     void paint (juce::Graphics&) override;
     void resized() override;
 
     juce::Component& timbreLibrary() const noexcept { return *library; }
     juce::Component& soundMap() const noexcept { return *map; }
-    juce::Component& arpeggiator() const noexcept { return *arpStrip; }
+    ArpSection& arpeggiator() const noexcept { return *arpStrip; }
     const std::vector<std::unique_ptr<juce::Component>>& characterBlocks() const noexcept { return blocks; }
     PlumKnob& pickKnob() const noexcept { return *pick; }
     juce::TextButton& saveButton() noexcept { return save; }
     juce::TextButton& resetAllButton() noexcept { return resetAll; }
 
 private:
-    std::unique_ptr<juce::Component> library, map, arpStrip;
+    std::unique_ptr<juce::Component> library, map;
+    std::unique_ptr<ArpSection> arpStrip;
     std::vector<std::unique_ptr<juce::Component>> blocks;
     std::unique_ptr<PlumKnob> pick;
     juce::TextButton save { "Save" }, resetAll { "Reset All" };

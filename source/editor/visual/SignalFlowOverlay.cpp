@@ -64,15 +64,34 @@ std::vector<SignalFlowOverlay::Cable> SignalFlowOverlay::cables() const
     return result;
 }
 
-juce::Rectangle<int> SignalFlowOverlay::cableArea() const
+juce::RectangleList<int> SignalFlowOverlay::cableArea() const
 {
-    juce::Rectangle<float> area;
+    constexpr int kPieces = 3;
+    juce::RectangleList<int> area;
     for (const auto& cable : cables())
     {
-        const auto bounds = cablePath (cable.start, cable.end).getBounds().expanded (cable.width);
-        area = area.isEmpty() ? bounds : area.getUnion (bounds);
+        const auto path = cablePath (cable.start, cable.end);
+        juce::PathFlatteningIterator points (path);
+        juce::Point<float> previous = cable.start;
+        const float length = std::max (path.getLength(), 1.0f), piece = length / kPieces;
+        float travelled = 0.0f;
+        juce::Rectangle<float> box (previous, previous);
+        while (points.next())
+        {
+            const juce::Point<float> point { points.x2, points.y2 };
+            box = box.getUnion (juce::Rectangle<float> (previous, point));
+            travelled += previous.getDistanceFrom (point);
+            previous = point;
+            if (travelled >= piece)
+            {
+                area.add (box.expanded (cable.width + 1.0f).getSmallestIntegerContainer());
+                box = { point, point };
+                travelled = 0.0f;
+            }
+        }
+        area.add (box.expanded (cable.width + 1.0f).getSmallestIntegerContainer());
     }
-    return area.getSmallestIntegerContainer();
+    return area;
 }
 
 void SignalFlowOverlay::tick()
@@ -80,11 +99,12 @@ void SignalFlowOverlay::tick()
     pulse += 0.05f;
     if (pulse > kTwoPi)
         pulse -= kTwoPi;
-    const auto area = cableArea();
-    const auto dirty = lastArea.isEmpty() ? area : area.isEmpty() ? lastArea : area.getUnion (lastArea);
-    lastArea = area;
-    if (! dirty.isEmpty())
-        repaint (dirty);
+    auto area = cableArea();
+    auto dirty = lastArea;
+    dirty.add (area);
+    lastArea = std::move (area);
+    for (const auto& r : dirty)
+        repaint (r);
 }
 
 void SignalFlowOverlay::paint (juce::Graphics& g)

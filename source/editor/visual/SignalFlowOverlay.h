@@ -40,11 +40,13 @@ public:
 
 private:
     juce::Component* anchorFor (ModSourceID source) const;
-    juce::Rectangle<int> cableArea() const;
+    // Small boxes along every cable, so a redraw covers the cables and not
+    // the page between them.
+    juce::RectangleList<int> cableArea() const;
 
     EditorContext& context;
     float pulse = 0.0f;
-    juce::Rectangle<int> lastArea;
+    juce::RectangleList<int> lastArea;
 };
 
 } // namespace plumora
