@@ -10,6 +10,7 @@ packages=(
     libx11-dev libxext-dev libxinerama-dev libxrandr-dev libxcursor-dev libxcomposite-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libfftw3-dev
+    xvfb xauth
 )
 
 "$(dirname "$0")/apt-install-missing.sh" "${packages[@]}"

@@ -9,6 +9,7 @@ packages=(
     juce-modules-source
     mingw-w64 g++-mingw-w64-x86-64 libz-mingw-w64-dev
     wine wine64
+    xvfb xauth
     googletest
 )
 

@@ -6,6 +6,14 @@
 #   scripts/wine-run.sh program.exe [arguments...]
 #   scripts/wine-run.sh --prepare        # only make sure the prefix exists
 #
+# With PLUMORA_WINE_DISPLAY=xvfb the program shows its windows on a virtual X
+# display of its own (xvfb-run; packages xvfb and xauth), for tests that take
+# pictures of them. Wine picks its display driver when its session (the
+# wineserver) starts, and a session started headless keeps every window off
+# screen, so such a program gets a session of its own: the running one ends
+# first (run no other Wine program meanwhile: CTest's RUN_SERIAL), and its
+# own ends before its display does.
+#
 # The prefix lives outside the source tree, in
 #   ${PLUMORA_WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/plumora/wineprefix}
 # and is created on first use (about a minute).
@@ -54,4 +62,22 @@ if [ $# -eq 0 ]; then
     echo "usage: $0 program.exe [arguments...] | --prepare" >&2
     exit 2
 fi
-exec wine "$@"
+case "${PLUMORA_WINE_DISPLAY:-}" in
+    "")
+        exec wine "$@"
+        ;;
+    xvfb)
+        if ! command -v xvfb-run > /dev/null || ! command -v xauth > /dev/null; then
+            echo "wine-run: PLUMORA_WINE_DISPLAY=xvfb needs xvfb-run and xauth (apt-get install xvfb xauth)" >&2
+            exit 127
+        fi
+        wineserver --wait || true
+        # Room for a 1800 x 1290 window (an editor at a scale of 1.5).
+        exec xvfb-run --auto-servernum --server-args="-screen 0 1920x1440x24 -nolisten tcp" \
+            bash -c 'wine "$@"; status=$?; wineserver --wait; exit $status' wine-run "$@"
+        ;;
+    *)
+        echo "wine-run: PLUMORA_WINE_DISPLAY is '$PLUMORA_WINE_DISPLAY'; it may only be xvfb or empty" >&2
+        exit 2
+        ;;
+esac

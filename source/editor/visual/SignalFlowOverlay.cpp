@@ -64,33 +64,42 @@ std::vector<SignalFlowOverlay::Cable> SignalFlowOverlay::cables() const
     return result;
 }
 
-juce::RectangleList<int> SignalFlowOverlay::cableArea() const
+// Opacity moves in steps this large: the pulse looks the same, and a cable
+// is drawn again only when its step changes, not at every tick.
+constexpr float kAlphaStep = 0.05f;
+
+float SignalFlowOverlay::alphaOf (const Cable& cable) const noexcept
 {
-    constexpr int kPieces = 3;
+    const float alpha = juce::jlimit (0.0f, 1.0f, 0.3f + 0.3f * std::sin (static_cast<float> (cable.source) + pulse));
+    return std::round (alpha / kAlphaStep) * kAlphaStep;
+}
+
+// Small boxes along a cable, so a redraw covers the cable and not the page
+// between its ends.
+juce::RectangleList<int> SignalFlowOverlay::areaOf (const Cable& cable) const
+{
+    constexpr int kPieces = 6;
     juce::RectangleList<int> area;
-    for (const auto& cable : cables())
+    const auto path = cablePath (cable.start, cable.end);
+    juce::PathFlatteningIterator points (path);
+    const float piece = std::max (path.getLength(), 1.0f) / kPieces;
+    juce::Point<float> previous = cable.start;
+    juce::Rectangle<float> box (previous, previous);
+    float travelled = 0.0f;
+    while (points.next())
     {
-        const auto path = cablePath (cable.start, cable.end);
-        juce::PathFlatteningIterator points (path);
-        juce::Point<float> previous = cable.start;
-        const float length = std::max (path.getLength(), 1.0f), piece = length / kPieces;
-        float travelled = 0.0f;
-        juce::Rectangle<float> box (previous, previous);
-        while (points.next())
+        const juce::Point<float> point { points.x2, points.y2 };
+        box = box.getUnion (juce::Rectangle<float> (previous, point));
+        travelled += previous.getDistanceFrom (point);
+        previous = point;
+        if (travelled >= piece)
         {
-            const juce::Point<float> point { points.x2, points.y2 };
-            box = box.getUnion (juce::Rectangle<float> (previous, point));
-            travelled += previous.getDistanceFrom (point);
-            previous = point;
-            if (travelled >= piece)
-            {
-                area.add (box.expanded (cable.width + 1.0f).getSmallestIntegerContainer());
-                box = { point, point };
-                travelled = 0.0f;
-            }
+            area.add (box.expanded (cable.width + 1.0f).getSmallestIntegerContainer());
+            box = { point, point };
+            travelled = 0.0f;
         }
-        area.add (box.expanded (cable.width + 1.0f).getSmallestIntegerContainer());
     }
+    area.add (box.expanded (cable.width + 1.0f).getSmallestIntegerContainer());
     return area;
 }
 
@@ -99,20 +108,40 @@ void SignalFlowOverlay::tick()
     pulse += 0.05f;
     if (pulse > kTwoPi)
         pulse -= kTwoPi;
-    auto area = cableArea();
-    auto dirty = lastArea;
-    dirty.add (area);
-    lastArea = std::move (area);
-    for (const auto& r : dirty)
-        repaint (r);
+
+    const auto now = cables();
+    std::vector<DrawnCable> next;
+    next.reserve (now.size());
+    for (std::size_t i = 0; i < now.size(); ++i)
+    {
+        const auto& cable = now[i];
+        const float alpha = alphaOf (cable);
+        const bool same = i < drawn.size() && drawn[i].cable.source == cable.source && drawn[i].cable.start == cable.start
+                          && drawn[i].cable.end == cable.end && drawn[i].cable.width == cable.width;
+        if (same && drawn[i].alpha == alpha)
+        {
+            next.push_back (std::move (drawn[i]));
+            continue;
+        }
+        auto area = same ? drawn[i].area : areaOf (cable);
+        if (i < drawn.size())
+            for (const auto& r : drawn[i].area)
+                repaint (r);
+        for (const auto& r : area)
+            repaint (r);
+        next.push_back ({ cable, alpha, std::move (area) });
+    }
+    for (std::size_t i = now.size(); i < drawn.size(); ++i)
+        for (const auto& r : drawn[i].area)
+            repaint (r);
+    drawn = std::move (next);
 }
 
 void SignalFlowOverlay::paint (juce::Graphics& g)
 {
     for (const auto& cable : cables())
     {
-        const float alpha = juce::jlimit (0.0f, 1.0f, 0.3f + 0.3f * std::sin (static_cast<float> (cable.source) + pulse));
-        g.setColour (modSourceColour (cable.source).withAlpha (alpha));
+        g.setColour (modSourceColour (cable.source).withAlpha (alphaOf (cable)));
         g.strokePath (cablePath (cable.start, cable.end), juce::PathStrokeType (cable.width));
     }
 }

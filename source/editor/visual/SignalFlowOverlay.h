@@ -32,21 +32,30 @@ public:
     // The cables the routings make now, in list order.
     std::vector<Cable> cables() const;
 
-    // Advances the pulse and redraws where cables are or were.
+    // Advances the pulse and redraws the cables whose look changed, where
+    // they are and where they were.
     void tick();
+    // A cable's pulsing opacity, in the steps it is drawn with.
+    float alphaOf (const Cable& cable) const noexcept;
     float phase() const noexcept { return pulse; }
 
     void paint (juce::Graphics&) override;
 
 private:
     juce::Component* anchorFor (ModSourceID source) const;
-    // Small boxes along every cable, so a redraw covers the cables and not
-    // the page between them.
-    juce::RectangleList<int> cableArea() const;
+
+    juce::RectangleList<int> areaOf (const Cable& cable) const;
+
+    struct DrawnCable
+    {
+        Cable cable;
+        float alpha;
+        juce::RectangleList<int> area;
+    };
 
     EditorContext& context;
     float pulse = 0.0f;
-    juce::RectangleList<int> lastArea;
+    std::vector<DrawnCable> drawn;
 };
 
 } // namespace plumora
