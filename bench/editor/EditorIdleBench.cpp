@@ -1,8 +1,9 @@
-// What an open editor costs while nothing happens: the PRO page in a real
-// window on an X display (scripts/bench.sh runs this under xvfb-run), no
-// notes, no audio device, 10 s of the message loop. The figure is the whole
-// process's CPU time (every thread) as a share of one core; the baseline is
-// the same process with the processor and no window.
+// What an open editor costs: the PRO page in a real window on an X display
+// (scripts/bench.sh runs this under xvfb-run), 10 s of the message loop.
+// Idle (no notes, no audio device) the figure is the whole process's CPU
+// time (every thread) as a share of one core, against the same process with
+// no window. Playing (an 8-note chord rendered in real time by a thread of
+// its own, four LFO routings moving) it is the message thread's alone.
 //
 // The plug-in's shared code forbids modal loops (JUCE_MODAL_LOOPS_PERMITTED
 // is 0), so each run takes a fresh message manager, runs its dispatch loop
@@ -17,25 +18,31 @@
 
 #include <sys/resource.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 namespace
 {
 constexpr int kSettleMilliseconds = 2000; // the window opens and paints first
 constexpr int kMeasureMilliseconds = 10000;
 
-double processCpuSeconds()
+// CPU seconds of the whole process, or of the calling thread alone.
+double cpuSeconds (int who)
 {
     rusage usage {};
-    getrusage (RUSAGE_SELF, &usage);
+    getrusage (who, &usage);
     const auto seconds = [] (const timeval& t) { return static_cast<double> (t.tv_sec) + static_cast<double> (t.tv_usec) * 1e-6; };
     return seconds (usage.ru_utime) + seconds (usage.ru_stime);
 }
 
 // Runs the message loop for the settling time and then the measured time;
-// the share of one core the process used in the measured part, in percent.
-double percentOfOneCoreWhileTheLoopRuns()
+// the share of one core the process (RUSAGE_SELF) or the message thread
+// (RUSAGE_THREAD) used in the measured part, in percent.
+double percentOfOneCoreWhileTheLoopRuns (int who = RUSAGE_SELF)
 {
+    const auto processCpuSeconds = [who] { return cpuSeconds (who); };
     double cpuStart = 0.0, wallStart = 0.0, percent = 0.0;
     juce::Timer::callAfterDelay (kSettleMilliseconds, [&]
     {
@@ -52,46 +59,59 @@ double percentOfOneCoreWhileTheLoopRuns()
     return percent;
 }
 
+// The editor of processor in a window on the display; null (with the
+// reason given to state) when there is no display or no PRO page.
+struct OpenEditor
+{
+    PlumoraAudioProcessor& processor;
+    std::unique_ptr<juce::AudioProcessorEditor> editor;
+
+    OpenEditor (PlumoraAudioProcessor& owner, benchmark::State& state) : processor (owner)
+    {
+        if (juce::SystemStats::getEnvironmentVariable ("DISPLAY", {}).isEmpty())
+        {
+            state.SkipWithError ("no X display: run under xvfb-run (scripts/bench.sh does)");
+            return;
+        }
+        processor.setUiMode (0);
+        editor.reset (processor.createEditorIfNeeded());
+        auto* plumoraEditor = dynamic_cast<PlumoraAudioProcessorEditor*> (editor.get());
+        if (plumoraEditor == nullptr || dynamic_cast<plumora::AdvancedEditorContent*> (plumoraEditor->page()) == nullptr)
+        {
+            state.SkipWithError ("the editor does not show the PRO page");
+            close();
+            return;
+        }
+        editor->setTopLeftPosition (0, 0);
+        editor->addToDesktop (juce::ComponentPeer::windowAppearsOnTaskbar);
+        editor->setVisible (true);
+        if (editor->getPeer() == nullptr)
+        {
+            state.SkipWithError ("the editor's window did not open");
+            close();
+        }
+    }
+
+    ~OpenEditor() { close(); }
+
+    void close()
+    {
+        if (editor == nullptr)
+            return;
+        editor->removeFromDesktop();
+        processor.editorBeingDeleted (editor.get());
+        editor.reset();
+    }
+};
+
 void editorOpenProPageIdle (benchmark::State& state)
 {
-    if (juce::SystemStats::getEnvironmentVariable ("DISPLAY", {}).isEmpty())
-    {
-        state.SkipWithError ("no X display: run under xvfb-run (scripts/bench.sh does)");
-        return;
-    }
     plumora::bench::quietXErrors();
     const juce::ScopedJuceInitialiser_GUI gui;
-
     PlumoraAudioProcessor processor;
-    processor.setUiMode (0);
-    std::unique_ptr<juce::AudioProcessorEditor> editor (processor.createEditorIfNeeded());
-    struct Close
-    {
-        PlumoraAudioProcessor& processor;
-        std::unique_ptr<juce::AudioProcessorEditor>& editor;
-        ~Close()
-        {
-            if (editor == nullptr)
-                return;
-            editor->removeFromDesktop();
-            processor.editorBeingDeleted (editor.get());
-            editor.reset();
-        }
-    } closeEditor { processor, editor };
-    auto* plumoraEditor = dynamic_cast<PlumoraAudioProcessorEditor*> (editor.get());
-    if (plumoraEditor == nullptr || dynamic_cast<plumora::AdvancedEditorContent*> (plumoraEditor->page()) == nullptr)
-    {
-        state.SkipWithError ("the editor does not show the PRO page");
+    OpenEditor open (processor, state);
+    if (open.editor == nullptr)
         return;
-    }
-    editor->setTopLeftPosition (0, 0);
-    editor->addToDesktop (juce::ComponentPeer::windowAppearsOnTaskbar);
-    editor->setVisible (true);
-    if (editor->getPeer() == nullptr)
-    {
-        state.SkipWithError ("the editor's window did not open");
-        return;
-    }
 
     double percent = 0.0;
     for (auto _ : state)
@@ -99,6 +119,56 @@ void editorOpenProPageIdle (benchmark::State& state)
     state.counters["percent_of_one_core"] = percent;
 }
 BENCHMARK (editorOpenProPageIdle)->Iterations (1)->Unit (benchmark::kSecond)->UseRealTime()->MeasureProcessCPUTime();
+
+// "First Light" playing an 8-note chord, rendered block by block in real
+// time, with four LFO routings moving knobs and cables: the message thread's
+// share of one core.
+void editorOpenProPageChordPlaying (benchmark::State& state)
+{
+    plumora::bench::quietXErrors();
+    const juce::ScopedJuceInitialiser_GUI gui;
+    PlumoraAudioProcessor processor;
+    constexpr int block = 512;
+    constexpr double rate = 48000.0;
+    processor.prepareToPlay (rate, block);
+    auto& matrix = processor.engine().modMatrix();
+    matrix.addRouting (plumora::ModSourceID::lfo3, plumora::index (plumora::ParamID::osc1_wt_pos), 0.5f, plumora::ModScope::global, false);
+    matrix.addRouting (plumora::ModSourceID::lfo4, plumora::index (plumora::ParamID::filt_reso), 0.4f, plumora::ModScope::global, false);
+    for (const auto& [id, value] : { std::pair<const char*, float> { "lfo3_depth", 1.0f }, { "lfo3_rate", 1.5f }, { "lfo4_depth", 1.0f },
+                                     { "lfo4_rate", 0.7f }, { "lfo1_depth", 1.0f }, { "lfo2_depth", 1.0f } })
+        if (auto* parameter = processor.parameters().getParameter (id))
+            parameter->setValueNotifyingHost (parameter->convertTo0to1 (value));
+
+    OpenEditor open (processor, state);
+    if (open.editor == nullptr)
+        return;
+
+    std::atomic<bool> playing { true };
+    std::thread audio ([&]
+    {
+        juce::AudioBuffer<float> buffer (2, block);
+        juce::MidiBuffer chord;
+        for (const int note : { 48, 52, 55, 59, 62, 64, 67, 71 })
+            chord.addEvent (juce::MidiMessage::noteOn (1, note, 0.8f), 0);
+        processor.processBlock (buffer, chord);
+        const auto period = std::chrono::microseconds (static_cast<long> (1e6 * block / rate));
+        auto next = std::chrono::steady_clock::now();
+        while (playing)
+        {
+            juce::MidiBuffer none;
+            processor.processBlock (buffer, none);
+            next += period;
+            std::this_thread::sleep_until (next);
+        }
+    });
+    double percent = 0.0;
+    for (auto _ : state)
+        percent = percentOfOneCoreWhileTheLoopRuns (RUSAGE_THREAD);
+    playing = false;
+    audio.join();
+    state.counters["message_thread_percent_of_one_core"] = percent;
+}
+BENCHMARK (editorOpenProPageChordPlaying)->Iterations (1)->Unit (benchmark::kSecond)->UseRealTime();
 
 // The same process without the window: what the processor and JUCE cost on
 // their own, for comparison.
