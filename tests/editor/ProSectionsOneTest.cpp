@@ -237,3 +237,31 @@ TEST (ProPageWiring, KnobsTakeDropsAndEnvelopeCablesRunToThem)
     EXPECT_TRUE (page->overlay().cables().empty());
     f.editor->timerCallback(); // a tick over every section
 }
+
+TEST_F (ProSectionsOne, TheTableMenuShowsAndSetsTheTableTheShownSlotPlays)
+{
+    OscillatorSection section (context);
+    section.setBounds (0, 0, 684, 251);
+    auto& menu = section.wavetableMenu();
+    EXPECT_EQ (menu.getNumItems(), 10);
+    EXPECT_EQ (menu.getBounds(), Rect (125, 4, 85, 20));
+    EXPECT_EQ (menu.getText(), "analog stack") << "oscillator 1 of the start-up tables";
+
+    const auto before = normalisedValues();
+    menu.setSelectedItemIndex (menu.getNumItems() - 1, juce::sendNotificationSync);
+    EXPECT_NE (processor.engine().wavetableId (0), "factory:analog_stack");
+    EXPECT_EQ ("factory:" + menu.getText().replaceCharacter (' ', '_'), juce::String (processor.engine().wavetableId (0)));
+    EXPECT_EQ (changedBetween (before, normalisedValues()), std::vector<juce::String>()) << "a table is no parameter";
+
+    section.showOscillator (1);
+    EXPECT_EQ ("factory:" + menu.getText().replaceCharacter (' ', '_'), juce::String (processor.engine().wavetableId (1))) << "oscillator 2's table";
+    menu.setSelectedItemIndex (0, juce::sendNotificationSync);
+    EXPECT_EQ (processor.engine().wavetableId (1), "factory:" + menu.getText().replaceCharacter (' ', '_').toStdString());
+    EXPECT_NE (processor.engine().wavetableId (0), processor.engine().wavetableId (1)) << "only the shown slot";
+
+    // A table the menu does not list: nothing selected, the sound as it was.
+    processor.engine().setWavetable (1, processor.engine().wavetable (0), "user:my table");
+    section.refresh();
+    EXPECT_EQ (menu.getSelectedId(), 0);
+    EXPECT_EQ (processor.engine().wavetableId (1), "user:my table");
+}

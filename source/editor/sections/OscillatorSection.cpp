@@ -1,6 +1,7 @@
 #include "OscillatorSection.h"
 
 #include "editor/look/Palette.h"
+#include "dsp/FactoryWavetables.h"
 #include "editor/look/PlumoraLookAndFeel.h"
 
 namespace plumora
@@ -15,6 +16,12 @@ enum Knob { tune, octave, semi, unison, detune, drift, driftRate, level, pan, wi
 constexpr int kShared = 2 * OscillatorSection::knobsPerOscillator; // "Warm", "Glide", "Voice" follow
 
 bool clearsOnComplete (int scope) { return scope == static_cast<int> (PresetScope::complete); }
+
+// "factory:analog_stack" is listed as "analog stack".
+juce::String tableLabel (const std::string& name)
+{
+    return juce::String (name).fromFirstOccurrenceOf ("factory:", false, false).replaceCharacter ('_', ' ');
+}
 } // namespace
 
 OscillatorSection::OscillatorSection (EditorContext& editorContext)
@@ -57,6 +64,22 @@ OscillatorSection::OscillatorSection (EditorContext& editorContext)
         modeLabels[slot].setColour (juce::Label::textColourId, palette::textDim);
         addChildComponent (modeLabels[slot]);
     }
+    const auto& names = factoryWavetableNames();
+    for (std::size_t i = 0; i < names.size(); ++i)
+        tables.addItem (tableLabel (names[i]), static_cast<int> (i) + 1);
+    tables.setColour (juce::ComboBox::backgroundColourId, palette::control);
+    tables.setColour (juce::ComboBox::textColourId, palette::text);
+    tables.setColour (juce::ComboBox::outlineColourId, juce::Colours::transparentBlack);
+    tables.setTextWhenNothingSelected ("Table...");
+    tables.setWantsKeyboardFocus (false);
+    tables.onChange = [this]
+    {
+        const int chosen = tables.getSelectedId() - 1;
+        if (chosen >= 0 && chosen < static_cast<int> (factoryWavetableNames().size()))
+            context.setFactoryWavetable (shown, factoryWavetableNames()[static_cast<std::size_t> (chosen)]);
+    };
+    addAndMakeVisible (tables);
+
     position.setWantsKeyboardFocus (false);
     position.setMouseClickGrabsKeyboardFocus (false);
     addAndMakeVisible (position);
@@ -107,6 +130,7 @@ void OscillatorSection::showOscillator (int oscillator)
     if (auto* wavePosition = context.parameter (shown == 0 ? ParamID::osc1_wt_pos : ParamID::osc2_wt_pos))
         positionAttachment = std::make_unique<juce::SliderParameterAttachment> (*wavePosition, position, context.parameters().undoManager);
     strip.showOscillator (shown);
+    showPlayingTable();
     updateModeVisibility();
     repaint();
 }
@@ -124,9 +148,20 @@ void OscillatorSection::updateModeVisibility()
     resized();
 }
 
+// Selects the table the shown slot plays, or nothing for one not listed.
+void OscillatorSection::showPlayingTable()
+{
+    const auto& names = factoryWavetableNames();
+    const auto found = std::find (names.begin(), names.end(), context.wavetableId (shown));
+    const int id = found == names.end() ? 0 : static_cast<int> (found - names.begin()) + 1;
+    if (tables.getSelectedId() != id)
+        tables.setSelectedId (id, juce::dontSendNotification);
+}
+
 void OscillatorSection::refresh()
 {
     KnobSection::refresh();
+    showPlayingTable();
     const bool second = shown == 1;
     WavetableFrameStrip::Display display;
     display.position = context.engineValue (second ? ParamID::osc2_wt_pos : ParamID::osc1_wt_pos);
@@ -161,6 +196,8 @@ void OscillatorSection::resized()
     }
     tabs[0].setBounds (3, 3, 58, 22);
     tabs[1].setBounds (63, 3, 58, 22);
+    // The table menu takes what the tabs and the mode pair leave.
+    tables.setBounds (125, 4, std::max (headerRight - 127, 0), 20);
 
     // Knob grid: three rows of five cells below the header.
     const juce::Rectangle<int> grid (2, 28, left, std::max (c - 28, 0));

@@ -29,6 +29,9 @@ public:
     juce::ComboBox& modeMenu (int oscillator) noexcept { return modeMenus[static_cast<std::size_t> (oscillator)]; }
     juce::TextButton& tab (int oscillator) noexcept { return tabs[static_cast<std::size_t> (oscillator)]; }
     juce::Slider& positionSlider() noexcept { return position; }
+    // The factory tables; the shown slot's is selected (none for a table
+    // the menu does not list).
+    juce::ComboBox& wavetableMenu() noexcept { return tables; }
     WavetableFrameStrip& frameStrip() noexcept { return strip; }
     SectionPresetMenu& presetMenu() noexcept { return presets; }
 
@@ -37,11 +40,13 @@ public:
 
 private:
     bool isString (int oscillator) const;
+    void showPlayingTable();
 
     std::array<juce::TextButton, 2> tabs { juce::TextButton ("OSC1"), juce::TextButton ("OSC2") };
     std::array<juce::ComboBox, 2> modeMenus;
     std::array<std::unique_ptr<juce::ComboBoxParameterAttachment>, 2> modeAttachments;
     std::array<juce::Label, 2> modeLabels;
+    juce::ComboBox tables;
     juce::Slider position { juce::Slider::LinearVertical, juce::Slider::NoTextBox };
     std::unique_ptr<juce::SliderParameterAttachment> positionAttachment;
     WavetableFrameStrip strip;

@@ -1,5 +1,6 @@
 #include "EditorContext.h"
 
+#include "dsp/FactoryWavetables.h"
 #include "processor/PluginProcessor.h"
 #include "simple/CharacterMapState.h"
 #include "simple/ParameterWriter.h"
@@ -43,6 +44,14 @@ void EditorContext::endParameterGesture (ParamID id) const
 }
 
 SharedWavetable EditorContext::wavetable (int slot) const { return plugin.engine().wavetable (slot); }
+
+std::string EditorContext::wavetableId (int slot) const { return plugin.engine().wavetableId (slot); }
+
+void EditorContext::setFactoryWavetable (int slot, const std::string& name) const
+{
+    if (isFactoryWavetableName (name))
+        plugin.engine().setWavetable (slot, makeFactoryWavetable (name), name);
+}
 
 float EditorContext::engineValue (ParamID id) const noexcept { return plugin.engine().parameterValue (id); }
 

@@ -9,6 +9,7 @@
 #include <juce_audio_processors/juce_audio_processors.h>
 #include <juce_audio_basics/juce_audio_basics.h>
 
+#include <string>
 #include <vector>
 
 class PlumoraAudioProcessor;
@@ -62,6 +63,10 @@ public:
     // The table oscillator 1 (slot 0) or 2 (slot 1) plays; shared, so it
     // stays whole while read even if the engine is handed another.
     SharedWavetable wavetable (int slot) const;
+    // The factory name of the table a slot plays ("factory:saw"), and
+    // installing a factory table there (what a preset would name).
+    std::string wavetableId (int slot) const;
+    void setFactoryWavetable (int slot, const std::string& name) const;
 
     PresetManager& presets() const noexcept;
     juce::MidiKeyboardState& keyboardState() const noexcept;
