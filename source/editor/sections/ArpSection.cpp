@@ -83,19 +83,15 @@ void ArpSection::updateSteps (int newStep, int newCount)
 int ArpSection::selectedButton (Group group) const
 {
     const float v = value (groups()[static_cast<std::size_t> (group)].parameter);
-    switch (group)
-    {
-        case octave: return static_cast<int> (v) - 1;
-        case fade:
-        {
-            int best = 0;
-            for (int i = 1; i < static_cast<int> (fadeValues.size()); ++i)
-                if (std::abs (fadeValues[static_cast<std::size_t> (i)] - v) < std::abs (fadeValues[static_cast<std::size_t> (best)] - v))
-                    best = i;
-            return best;
-        }
-        default: return static_cast<int> (v);
-    }
+    if (group == octave)
+        return static_cast<int> (v) - 1;
+    if (group != fade)
+        return static_cast<int> (v);
+    int best = 0; // the fade button nearest the value
+    for (int i = 1; i < static_cast<int> (fadeValues.size()); ++i)
+        if (std::abs (fadeValues[static_cast<std::size_t> (i)] - v) < std::abs (fadeValues[static_cast<std::size_t> (best)] - v))
+            best = i;
+    return best;
 }
 
 void ArpSection::resized()
