@@ -76,8 +76,10 @@ void EditorContext::setRoutingDepth (int index, float depth) const { plugin.engi
 
 bool EditorContext::animate (ParamID target) const
 {
-    return startAnimation (target, ParameterWriter (plugin.engine(), plugin.parameters()));
+    return startAnimation (target, parameterWriter());
 }
+
+ParameterWriter EditorContext::parameterWriter() const noexcept { return ParameterWriter (plugin.engine(), plugin.parameters()); }
 
 PresetManager& EditorContext::presets() const noexcept { return plugin.presets(); }
 

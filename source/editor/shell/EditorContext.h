@@ -5,6 +5,7 @@
 #include "engine/ParameterSlots.h"
 #include "dsp/Wavetable.h"
 #include "parameters/ParameterCatalogue.h"
+#include "simple/ParameterWriter.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 #include <juce_audio_basics/juce_audio_basics.h>
@@ -58,6 +59,9 @@ public:
     // Starts an LFO (or envelope) moving target, the way a character block
     // animates; false, changing nothing, when no source is free.
     bool animate (ParamID target) const;
+    // What the S!MPLE controls write sounds through (host parameters, and
+    // the engine for routings and tables).
+    ParameterWriter parameterWriter() const noexcept;
 
     // The rest of the plug-in the editor shows ---------------------------------------
     // The table oscillator 1 (slot 0) or 2 (slot 1) plays; shared, so it
