@@ -7,6 +7,7 @@
 #include "editor/shell/PageLayouts.h"
 #include "editor/sections/ArpSection.h"
 #include "editor/shell/SimpleEditorContent.h"
+#include "editor/simple/CharacterBlockComponent.h"
 
 #include <gtest/gtest.h>
 

@@ -48,6 +48,9 @@ inline const juce::Colour buttonOff { 0x80333328 };
 inline const juce::Colour levelBar { 0xb28dc63f };
 inline const juce::Colour cutoffBar { 0x80ff4a9e };
 
+// The character blocks' step boxes and buttons.
+inline const juce::Colour blockBox { 0xff1a1a16 };
+
 // The CPU meter's bar when the load runs high.
 inline const juce::Colour meterWarning { 0xffffaa00 };
 inline const juce::Colour meterAlarm { 0xffff4444 };
@@ -93,5 +96,14 @@ constexpr float stripButtonOutlineAlpha = 0.3f;
 constexpr float stripPowerOffAlpha = 0.5f;
 inline const juce::Colour stepCellInPattern { 0x665a8a1a };
 inline const juce::Colour stepCellOutline { 0x40333328 };
+
+// The S!MPLE page's sound map: one tint per character quadrant.
+inline const juce::Colour soundMapBrooding { 0xff1a1a3a };    // top left
+inline const juce::Colour soundMapAggressive { 0xff2a1a18 };  // top right
+inline const juce::Colour soundMapMellow { 0xff142a2a };      // bottom left
+inline const juce::Colour soundMapAtmospheric { 0xff2a2018 }; // bottom right
+// A short note that data could not be used as it is (an empty timbre
+// library, a timbre naming an unknown table).
+inline const juce::Colour dataNotice { 0xffe0a040 };
 
 } // namespace plumora::palette

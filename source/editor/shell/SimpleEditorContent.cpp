@@ -5,6 +5,7 @@
 #include "editor/look/Palette.h"
 #include "editor/sections/ArpSection.h"
 #include "editor/sections/SectionPanel.h"
+#include "editor/simple/CharacterBlockComponent.h"
 #include "simple/CharacterMap.h"
 #include "simple/ResourcesFolder.h"
 
@@ -21,10 +22,24 @@ SimpleEditorContent::SimpleEditorContent (EditorContext& editorContext)
     pick->attachToParameter();
     addAndMakeVisible (*library);
     addAndMakeVisible (*map);
-    for (const auto& characterMap : loadCharacterMaps (findResourcesFolder()))
-        addAndMakeVisible (*blocks.emplace_back (std::make_unique<SectionPanel> (characterMap.name)));
+    const auto resources = findResourcesFolder();
+    for (auto& characterMap : loadCharacterMaps (resources))
+        addAndMakeVisible (*blocks.emplace_back (std::make_unique<CharacterBlockComponent> (editorContext, std::move (characterMap))));
+    if (blocks.size() < 5)
+    {
+        missingData.setText ("Some sound-design data is missing: reinstall Plumora to restore "
+                                 + resources.getChildFile ("character_maps").getFullPathName(),
+                             juce::dontSendNotification);
+        missingData.setColour (juce::Label::textColourId, palette::textDim);
+        addAndMakeVisible (missingData);
+    }
     addAndMakeVisible (*arpStrip);
 
+    resetAll.onClick = [this]
+    {
+        for (auto& block : blocks)
+            block->reset();
+    };
     for (auto* button : { &save, &resetAll })
     {
         button->setColour (juce::TextButton::buttonColourId, palette::panel);
@@ -52,6 +67,7 @@ void SimpleEditorContent::resized()
     map->setBounds (layout.soundMap);
     for (std::size_t i = 0; i < blocks.size(); ++i)
         blocks[i]->setBounds (layout.blocks[i]);
+    missingData.setBounds (layout.saveButton.getX() - 600, layout.saveButton.getY(), 590, layout.saveButton.getHeight());
     arpStrip->setBounds (layout.arpeggiator);
     pick->setBounds (layout.pickKnob);
     save.setBounds (layout.saveButton);

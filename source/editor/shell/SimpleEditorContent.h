@@ -10,6 +10,7 @@ namespace plumora
 
 class PlumKnob;
 class ArpSection;
+class CharacterBlockComponent;
 
 // The S!MPLE page: the timbre library and the sound map on top, the
 // character blocks and the arpeggiator strip below, and a bottom bar with
@@ -27,7 +28,9 @@ public:
     juce::Component& timbreLibrary() const noexcept { return *library; }
     juce::Component& soundMap() const noexcept { return *map; }
     ArpSection& arpeggiator() const noexcept { return *arpStrip; }
-    const std::vector<std::unique_ptr<juce::Component>>& characterBlocks() const noexcept { return blocks; }
+    const std::vector<std::unique_ptr<CharacterBlockComponent>>& characterBlocks() const noexcept { return blocks; }
+    // Shown when the data files gave fewer than the five blocks.
+    const juce::Label& dataNote() const noexcept { return missingData; }
     PlumKnob& pickKnob() const noexcept { return *pick; }
     juce::TextButton& saveButton() noexcept { return save; }
     juce::TextButton& resetAllButton() noexcept { return resetAll; }
@@ -35,7 +38,8 @@ public:
 private:
     std::unique_ptr<juce::Component> library, map;
     std::unique_ptr<ArpSection> arpStrip;
-    std::vector<std::unique_ptr<juce::Component>> blocks;
+    std::vector<std::unique_ptr<CharacterBlockComponent>> blocks;
+    juce::Label missingData;
     std::unique_ptr<PlumKnob> pick;
     juce::TextButton save { "Save" }, resetAll { "Reset All" };
 };

@@ -1,0 +1,156 @@
+#include "CharacterBlockComponent.h"
+
+#include "CharacterGlyphs.h"
+#include "editor/look/Palette.h"
+
+#include <cmath>
+
+namespace plumora
+{
+
+CharacterBlockComponent::CharacterBlockComponent (EditorContext& editorContext, CharacterMap characterMap)
+    : context (editorContext), state (std::move (characterMap)), mapKind (characterMapKind (state.map.name))
+{
+    setName (state.map.name);
+    for (const auto& step : state.map.steps)
+        glyphs.push_back (characterGlyph (mapKind, step));
+}
+
+void CharacterBlockComponent::setStep (int stepIndex)
+{
+    applyStep (state, stepIndex, context.parameterWriter());
+    repaint();
+}
+
+void CharacterBlockComponent::reset()
+{
+    resetMap (state, context.parameterWriter());
+    repaint();
+}
+
+void CharacterBlockComponent::toggleAnimation()
+{
+    plumora::toggleAnimation (state, context.parameterWriter());
+    repaint();
+}
+
+CharacterBlockComponent::Layout CharacterBlockComponent::layout() const noexcept
+{
+    Layout l;
+    auto area = getLocalBounds();
+    l.name = area.removeFromLeft (std::min (area.getWidth(), 70));
+    area.removeFromLeft (std::min (area.getWidth(), 6));
+    auto column = area.removeFromRight (std::min (area.getWidth(), 30));
+    const int h = column.getHeight(), half = std::max ((h - 4) / 2, 0);
+    l.animate = column.removeFromTop (std::min (h, half));
+    column.removeFromTop (std::min (column.getHeight(), 4));
+    l.reset = column.removeFromTop (std::min (column.getHeight(), half));
+    area.removeFromRight (std::min (area.getWidth(), 6));
+
+    const int n = static_cast<int> (state.map.steps.size());
+    if (n > 0)
+    {
+        const int boxWidth = std::max ((area.getWidth() - (n - 1) * 5) / n, 0);
+        for (int i = 0; i < n; ++i)
+            l.steps.push_back ({ area.getX() + i * (boxWidth + 5), area.getY(), boxWidth, area.getHeight() });
+    }
+    return l;
+}
+
+juce::String CharacterBlockComponent::tooltipAt (juce::Point<int> position) const
+{
+    const auto l = layout();
+    if (l.animate.contains (position))
+        return state.animating ? "Stop animation" : "Animate this dimension with an LFO";
+    if (l.reset.contains (position))
+        return "Reset " + state.map.name + " to default";
+    for (std::size_t i = 0; i < l.steps.size(); ++i)
+        if (l.steps[i].contains (position))
+            return state.map.steps[i].label + characterStepDescription (mapKind, state.map.steps[i]);
+    return characterMapDescription (mapKind);
+}
+
+void CharacterBlockComponent::mouseDown (const juce::MouseEvent& e)
+{
+    const auto l = layout();
+    const auto p = e.getPosition();
+    for (std::size_t i = 0; i < l.steps.size(); ++i)
+        if (l.steps[i].contains (p))
+            return setStep (static_cast<int> (i));
+    if (l.animate.contains (p))
+        toggleAnimation();
+    else if (l.reset.contains (p))
+        reset();
+}
+
+void CharacterBlockComponent::paint (juce::Graphics& g)
+{
+    const auto l = layout();
+    g.setColour (palette::textDim);
+    g.setFont (palette::font (13.0f));
+    g.drawText (state.map.name, l.name, juce::Justification::centredRight, true);
+
+    for (std::size_t i = 0; i < l.steps.size(); ++i)
+    {
+        const bool chosen = static_cast<int> (i) == state.currentStep;
+        const auto box = l.steps[i].toFloat();
+        g.setColour (chosen ? palette::selected : palette::blockBox);
+        g.fillRoundedRectangle (box, 4.0f);
+        g.setColour (palette::line);
+        g.drawRoundedRectangle (box.reduced (0.5f), 4.0f, 1.0f);
+
+        auto pictureArea = box.reduced (6.0f, 4.0f);
+        const auto labelStrip = pictureArea.removeFromBottom (std::min (pictureArea.getHeight(), 20.0f));
+        if (! glyphs[i].isEmpty() && ! pictureArea.isEmpty())
+        {
+            g.setColour (chosen ? palette::text : palette::textDim);
+            const auto scaled = juce::AffineTransform::scale (pictureArea.getWidth(), pictureArea.getHeight())
+                                    .translated (pictureArea.getX(), pictureArea.getY());
+            g.strokePath (glyphs[i], juce::PathStrokeType (chosen ? 1.8f : 1.2f), scaled);
+        }
+        g.setColour (chosen ? palette::text : palette::textDim);
+        g.setFont (palette::font (11.0f));
+        g.drawText (state.map.steps[i].label, labelStrip, juce::Justification::centred, true);
+    }
+    paintAnimateButton (g, l.animate.toFloat());
+    paintResetButton (g, l.reset.toFloat());
+}
+
+void CharacterBlockComponent::paintAnimateButton (juce::Graphics& g, juce::Rectangle<float> r) const
+{
+    if (r.isEmpty())
+        return;
+    g.setColour (palette::blockBox);
+    g.fillRoundedRectangle (r, 4.0f);
+    g.setColour (palette::line.withMultipliedAlpha (0.3f));
+    g.drawRoundedRectangle (r, 4.0f, 1.0f);
+
+    const auto colour = state.animating ? palette::sourceLfo : palette::textDim.withMultipliedAlpha (0.5f);
+    const auto c = r.getCentre();
+    const float side = std::min (r.getWidth(), r.getHeight());
+    g.setColour (colour);
+    g.fillEllipse (juce::Rectangle<float> (4.0f, 4.0f).withCentre (c));
+    for (const auto& [radius, span] : { std::pair<float, float> { 0.22f, 0.8f }, { 0.352f, 0.6f } })
+    {
+        juce::Path arc;
+        arc.addCentredArc (c.x, c.y, radius * side, radius * side, 0.0f, -span, span, true);
+        g.strokePath (arc, juce::PathStrokeType (1.2f));
+    }
+}
+
+void CharacterBlockComponent::paintResetButton (juce::Graphics& g, juce::Rectangle<float> r) const
+{
+    if (r.isEmpty())
+        return;
+    g.setColour (palette::blockBox);
+    g.fillRoundedRectangle (r, 4.0f);
+    g.setColour (palette::line.withMultipliedAlpha (0.3f));
+    g.drawRoundedRectangle (r, 4.0f, 1.0f);
+    const float inset = 0.3f * std::min (r.getWidth(), r.getHeight());
+    const auto cross = r.reduced (inset);
+    g.setColour (palette::textDim.withMultipliedAlpha (0.5f));
+    g.drawLine ({ cross.getTopLeft(), cross.getBottomRight() }, 1.5f);
+    g.drawLine ({ cross.getTopRight(), cross.getBottomLeft() }, 1.5f);
+}
+
+} // namespace plumora
