@@ -13,6 +13,7 @@
 
 #include <cstdlib>
 #include <thread>
+#include <tuple>
 
 using namespace plumora;
 using plumora::test::EditorFixture;
@@ -260,4 +261,29 @@ TEST (EditorShell, PresetNewsFromAnotherThreadIsNotHandledThere)
     host.join();
     EXPECT_EQ (f.processor.getCurrentPresetName(), "Reese Bass");
     EXPECT_EQ (f.editor->presetMenu().getText(), shown) << "the menu waits for the message thread";
+}
+
+// Pages are rebuilt at every switch, and building one writes nothing: the
+// sound is exactly what it was, whichever page shows.
+TEST (EditorShell, SwitchingPagesNeverChangesTheSound)
+{
+    EditorFixture f;
+    ASSERT_TRUE (f.processor.presets().loadPresetByName ("Warm Pad"));
+    const auto soundNow = [&f]
+    {
+        std::vector<float> values;
+        for (auto* parameter : f.processor.getParameters())
+            values.push_back (parameter->getValue());
+        std::vector<std::tuple<int, int, float, int>> routings;
+        for (const auto& r : f.processor.engine().modMatrix().routings())
+            routings.push_back ({ static_cast<int> (r.source), r.target, r.depth, static_cast<int> (r.scope) });
+        return std::make_tuple (values, routings, f.processor.engine().wavetableId (0), f.processor.engine().wavetableId (1));
+    };
+    const auto before = soundNow();
+    for (int i = 0; i < 4; ++i)
+    {
+        f.editor->toggleEditorMode();
+        f.editor->timerCallback();
+        EXPECT_EQ (soundNow(), before) << "after switch " << i + 1;
+    }
 }
