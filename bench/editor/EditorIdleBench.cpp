@@ -11,6 +11,8 @@
 
 #include "editor/QuietXErrors.h"
 #include "editor/shell/AdvancedEditorContent.h"
+#include "editor/shell/SimpleEditorContent.h"
+#include "editor/simple/CharacterBlockComponent.h"
 #include "editor/shell/PluginEditor.h"
 #include "processor/PluginProcessor.h"
 
@@ -66,19 +68,22 @@ struct OpenEditor
     PlumoraAudioProcessor& processor;
     std::unique_ptr<juce::AudioProcessorEditor> editor;
 
-    OpenEditor (PlumoraAudioProcessor& owner, benchmark::State& state) : processor (owner)
+    OpenEditor (PlumoraAudioProcessor& owner, benchmark::State& state, int uiMode = 0) : processor (owner)
     {
         if (juce::SystemStats::getEnvironmentVariable ("DISPLAY", {}).isEmpty())
         {
             state.SkipWithError ("no X display: run under xvfb-run (scripts/bench.sh does)");
             return;
         }
-        processor.setUiMode (0);
+        processor.setUiMode (uiMode);
         editor.reset (processor.createEditorIfNeeded());
         auto* plumoraEditor = dynamic_cast<PlumoraAudioProcessorEditor*> (editor.get());
-        if (plumoraEditor == nullptr || dynamic_cast<plumora::AdvancedEditorContent*> (plumoraEditor->page()) == nullptr)
+        const bool pageShown = plumoraEditor != nullptr
+                               && (uiMode == 0 ? dynamic_cast<plumora::AdvancedEditorContent*> (plumoraEditor->page()) != nullptr
+                                               : dynamic_cast<plumora::SimpleEditorContent*> (plumoraEditor->page()) != nullptr);
+        if (! pageShown)
         {
-            state.SkipWithError ("the editor does not show the PRO page");
+            state.SkipWithError ("the editor does not show the page asked for");
             close();
             return;
         }
@@ -169,6 +174,59 @@ void editorOpenProPageChordPlaying (benchmark::State& state)
     state.counters["message_thread_percent_of_one_core"] = percent;
 }
 BENCHMARK (editorOpenProPageChordPlaying)->Iterations (1)->Unit (benchmark::kSecond)->UseRealTime();
+
+// The S!MPLE page, idle, and with its movement block animating while a
+// chord plays: the whole process when idle, the message thread otherwise.
+void editorOpenSimplePage (benchmark::State& state)
+{
+    plumora::bench::quietXErrors();
+    const juce::ScopedJuceInitialiser_GUI gui;
+    PlumoraAudioProcessor processor;
+    const bool animating = state.range (0) != 0;
+    constexpr int block = 512;
+    constexpr double rate = 48000.0;
+    processor.prepareToPlay (rate, block);
+    OpenEditor open (processor, state, 1);
+    if (open.editor == nullptr)
+        return;
+    std::atomic<bool> playing { animating };
+    std::thread audio;
+    if (animating)
+    {
+        auto* page = dynamic_cast<plumora::SimpleEditorContent*> (dynamic_cast<PlumoraAudioProcessorEditor*> (open.editor.get())->page());
+        for (auto& characterBlock : page->characterBlocks())
+            if (characterBlock->kind() == plumora::CharacterMapKind::movement)
+            {
+                characterBlock->setStep (3);
+                characterBlock->toggleAnimation();
+            }
+        audio = std::thread ([&]
+        {
+            juce::AudioBuffer<float> buffer (2, block);
+            juce::MidiBuffer chord;
+            for (const int note : { 48, 52, 55, 59, 62, 64, 67, 71 })
+                chord.addEvent (juce::MidiMessage::noteOn (1, note, 0.8f), 0);
+            processor.processBlock (buffer, chord);
+            const auto period = std::chrono::microseconds (static_cast<long> (1e6 * block / rate));
+            auto next = std::chrono::steady_clock::now();
+            while (playing)
+            {
+                juce::MidiBuffer none;
+                processor.processBlock (buffer, none);
+                next += period;
+                std::this_thread::sleep_until (next);
+            }
+        });
+    }
+    double percent = 0.0;
+    for (auto _ : state)
+        percent = percentOfOneCoreWhileTheLoopRuns (animating ? RUSAGE_THREAD : RUSAGE_SELF);
+    playing = false;
+    if (audio.joinable())
+        audio.join();
+    state.counters[animating ? "message_thread_percent_of_one_core" : "percent_of_one_core"] = percent;
+}
+BENCHMARK (editorOpenSimplePage)->Arg (0)->Arg (1)->Iterations (1)->Unit (benchmark::kSecond)->UseRealTime();
 
 // The same process without the window: what the processor and JUCE cost on
 // their own, for comparison.
