@@ -8,6 +8,8 @@
 #include "editor/sections/ArpSection.h"
 #include "editor/shell/SimpleEditorContent.h"
 #include "editor/simple/CharacterBlockComponent.h"
+#include "editor/simple/SoundMap.h"
+#include "editor/simple/TimbreLibrary.h"
 
 #include <gtest/gtest.h>
 
@@ -65,4 +67,28 @@ TEST (PageLayouts, TinyPagesGiveEmptyRectanglesNeverNegativeOnes)
         const auto editor = layoutEditor (size.x, size.y);
         EXPECT_GE (editor.page.getHeight(), 0);
     }
+}
+
+// A picture of the S!MPLE page with "Warm Pad": its timbre and its five
+// steps chosen, kept in the build folder.
+TEST (SimplePageFrame, APictureWithWarmPadIsSavedIntoTheBuildFolder)
+{
+    test::EditorFixture f (1);
+    ASSERT_TRUE (f.processor.presets().loadPresetByName ("Warm Pad"));
+    auto* page = dynamic_cast<SimpleEditorContent*> (f.editor->page());
+    ASSERT_NE (page, nullptr);
+    page->timbreLibrary().selectByNames ("Analog", "Stack");
+    const int steps[] = { 2, 0, 1, 2, 3 };
+    for (std::size_t i = 0; i < page->characterBlocks().size(); ++i)
+        page->characterBlocks()[i]->setStep (steps[i]);
+    f.editor->timerCallback();
+    EXPECT_EQ (f.editor->presetMenu().getText(), "Warm Pad");
+    EXPECT_EQ (f.processor.engine().wavetableId (0), "factory:analog_stack");
+
+    const auto picture = f.editor->createComponentSnapshot (f.editor->getLocalBounds(), true, 1.0f);
+    const auto file = juce::File (PLUMORA_TEST_PICTURES).getChildFile ("editor-simple-warm-pad.png");
+    file.deleteFile();
+    juce::FileOutputStream out (file);
+    ASSERT_TRUE (out.openedOk());
+    EXPECT_TRUE (juce::PNGImageFormat().writeImageToStream (picture, out));
 }

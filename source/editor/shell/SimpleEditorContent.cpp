@@ -4,8 +4,10 @@
 #include "editor/controls/PlumKnob.h"
 #include "editor/look/Palette.h"
 #include "editor/sections/ArpSection.h"
-#include "editor/sections/SectionPanel.h"
 #include "editor/simple/CharacterBlockComponent.h"
+#include "editor/simple/SoundMap.h"
+#include "editor/simple/TimbreLibrary.h"
+#include "simple/Timbre.h"
 #include "simple/CharacterMap.h"
 #include "simple/ResourcesFolder.h"
 
@@ -14,12 +16,14 @@ namespace plumora
 
 SimpleEditorContent::SimpleEditorContent (EditorContext& editorContext)
     : EditorContent (editorContext),
-      library (std::make_unique<SectionPanel> ("TIMBRES")),
-      map (std::make_unique<SectionPanel> ("SOUND MAP")),
+      library (std::make_unique<TimbreLibrary> (editorContext, loadTimbreLibrary (findResourcesFolder()))),
+      map (std::make_unique<SoundMap> (editorContext)),
       arpStrip (std::make_unique<ArpSection> (editorContext)),
       pick (std::make_unique<PlumKnob> (editorContext, ParamID::pick_attack, "Pick"))
 {
     pick->attachToParameter();
+    // A chosen timbre hands its maps to the sound map, which maps them at once.
+    library->onTimbreSelected = [this] (const Timbre& timbre) { map->setTimbreMaps (timbre.brightnessMap, timbre.harshnessMap); };
     addAndMakeVisible (*library);
     addAndMakeVisible (*map);
     const auto resources = findResourcesFolder();

@@ -11,6 +11,8 @@ namespace plumora
 class PlumKnob;
 class ArpSection;
 class CharacterBlockComponent;
+class TimbreLibrary;
+class SoundMap;
 
 // The S!MPLE page: the timbre library and the sound map on top, the
 // character blocks and the arpeggiator strip below, and a bottom bar with
@@ -25,8 +27,8 @@ public:
     void paint (juce::Graphics&) override;
     void resized() override;
 
-    juce::Component& timbreLibrary() const noexcept { return *library; }
-    juce::Component& soundMap() const noexcept { return *map; }
+    TimbreLibrary& timbreLibrary() const noexcept { return *library; }
+    SoundMap& soundMap() const noexcept { return *map; }
     ArpSection& arpeggiator() const noexcept { return *arpStrip; }
     const std::vector<std::unique_ptr<CharacterBlockComponent>>& characterBlocks() const noexcept { return blocks; }
     // Shown when the data files gave fewer than the five blocks.
@@ -36,7 +38,8 @@ public:
     juce::TextButton& resetAllButton() noexcept { return resetAll; }
 
 private:
-    std::unique_ptr<juce::Component> library, map;
+    std::unique_ptr<TimbreLibrary> library;
+    std::unique_ptr<SoundMap> map;
     std::unique_ptr<ArpSection> arpStrip;
     std::vector<std::unique_ptr<CharacterBlockComponent>> blocks;
     juce::Label missingData;
