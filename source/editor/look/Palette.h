@@ -17,6 +17,7 @@ inline const juce::Colour accent { 0xff8dc63f };
 inline const juce::Colour selected { 0xff5a8a1a };
 inline const juce::Colour text { 0xfff0eed8 };
 inline const juce::Colour textDim { 0xff8a8870 };
+inline const juce::Colour invisible { 0x00000000 }; // an outline that is not drawn
 
 // The knob's lit dial.
 inline const juce::Colour knobShadow { 0x30000000 };

@@ -52,7 +52,7 @@ OscillatorSection::OscillatorSection (EditorContext& editorContext)
         menu.addItemList ({ "Wavetable", "SuperSaw", "Karplus-Strong" }, 1);
         menu.setColour (juce::ComboBox::backgroundColourId, palette::control);
         menu.setColour (juce::ComboBox::textColourId, palette::text);
-        menu.setColour (juce::ComboBox::outlineColourId, juce::Colours::transparentBlack);
+        menu.setColour (juce::ComboBox::outlineColourId, palette::invisible);
         menu.setWantsKeyboardFocus (false);
         if (auto* mode = context.parameter (i == 0 ? ParamID::osc1_mode : ParamID::osc2_mode))
             modeAttachments[slot] = std::make_unique<juce::ComboBoxParameterAttachment> (*mode, menu, context.parameters().undoManager);
@@ -69,7 +69,7 @@ OscillatorSection::OscillatorSection (EditorContext& editorContext)
         tables.addItem (tableLabel (names[i]), static_cast<int> (i) + 1);
     tables.setColour (juce::ComboBox::backgroundColourId, palette::control);
     tables.setColour (juce::ComboBox::textColourId, palette::text);
-    tables.setColour (juce::ComboBox::outlineColourId, juce::Colours::transparentBlack);
+    tables.setColour (juce::ComboBox::outlineColourId, palette::invisible);
     tables.setTextWhenNothingSelected ("Table...");
     tables.setWantsKeyboardFocus (false);
     tables.onChange = [this]

@@ -12,7 +12,7 @@ SectionPresetMenu::SectionPresetMenu (EditorContext& editorContext, PresetScope 
 {
     setColour (juce::ComboBox::backgroundColourId, palette::control);
     setColour (juce::ComboBox::textColourId, palette::textDim);
-    setColour (juce::ComboBox::outlineColourId, juce::Colours::transparentBlack);
+    setColour (juce::ComboBox::outlineColourId, palette::invisible);
     setTextWhenNothingSelected (placeholder);
     setWantsKeyboardFocus (false);
     onChange = [this]
