@@ -13,6 +13,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cmath>
+#include <thread>
+
 using namespace plumora;
 using Rect = juce::Rectangle<int>;
 
@@ -151,4 +155,50 @@ TEST (SimplePageBlocks, ResetAllResetsEveryBlock)
     for (auto& block : page->characterBlocks())
         EXPECT_EQ (block->getCurrentStep(), -1) << block->map().name;
     EXPECT_EQ (f.processor.parameters().getRawParameterValue ("filt_cutoff")->load(), parameterSpec (ParamID::filt_cutoff).defaultValue);
+}
+
+// Steps clicked as fast as a hand can while the audio thread renders: each
+// click applies a whole step, so what stays is exactly the last one, its
+// routings once, and the sound stays finite.
+TEST_F (CharacterBlocks, RapidStepClicksWhileRenderingLeaveExactlyTheLastStep)
+{
+    auto movement = block ("Movement");
+    std::atomic<bool> running { true }, finite { true };
+    std::thread audio ([&]
+    {
+        juce::AudioBuffer<float> buffer (2, 256);
+        juce::MidiBuffer chord;
+        chord.addEvent (juce::MidiMessage::noteOn (1, 60, 0.8f), 0);
+        processor.processBlock (buffer, chord);
+        while (running)
+        {
+            juce::MidiBuffer none;
+            processor.processBlock (buffer, none);
+            for (int i = 0; i < buffer.getNumSamples(); ++i)
+                finite = finite && std::isfinite (buffer.getSample (0, i));
+        }
+    });
+    juce::Random random (7);
+    int last = 0;
+    for (int click = 0; click < 300; ++click)
+    {
+        last = random.nextInt (5);
+        CharacterBlocks::click (*movement, movement->layout().steps[static_cast<std::size_t> (last)].getCentre().toFloat());
+    }
+    running = false;
+    audio.join();
+    pushToEngine();
+
+    EXPECT_TRUE (finite);
+    EXPECT_EQ (movement->getCurrentStep(), last);
+    const auto& step = movement->map().steps[static_cast<std::size_t> (last)];
+    for (const auto& setting : step.params)
+    {
+        EXPECT_FLOAT_EQ (hostValue (setting.id), setting.value) << parameterSpec (setting.id).id;
+        EXPECT_FLOAT_EQ (processor.engine().parameterValue (setting.id), setting.value) << parameterSpec (setting.id).id;
+    }
+    std::size_t fromSteps = 0;
+    for (const auto& routing : context.routings())
+        fromSteps += routing.source == ModSourceID::lfo1 ? 1u : 0u;
+    EXPECT_EQ (fromSteps, step.routings.size()) << "the last step's routings, each once";
 }
