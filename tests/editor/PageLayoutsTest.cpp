@@ -13,6 +13,10 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <stdexcept>
+#include <tuple>
+
 using namespace plumora;
 using Rect = juce::Rectangle<int>;
 
@@ -91,4 +95,49 @@ TEST (SimplePageFrame, APictureWithWarmPadIsSavedIntoTheBuildFolder)
     juce::FileOutputStream out (file);
     ASSERT_TRUE (out.openedOk());
     EXPECT_TRUE (juce::PNGImageFormat().writeImageToStream (picture, out));
+}
+
+// A S!MPLE preset loaded on this page brings back its timbre and steps, and
+// sounds exactly as it does loaded with the PRO page shown.
+TEST (SimplePageFrame, LoadingASimplePresetRestoresItsTimbreAndStepsAndKeepsItsSound)
+{
+    const auto soundOf = [] (PlumoraAudioProcessor& processor)
+    {
+        std::vector<float> values;
+        for (auto* parameter : processor.getParameters())
+            values.push_back (parameter->getValue());
+        std::multiset<std::tuple<int, int, float, int>> routings;
+        for (const auto& r : processor.engine().modMatrix().routings())
+            routings.insert ({ static_cast<int> (r.source), r.target, r.depth, static_cast<int> (r.scope) });
+        return std::make_tuple (values, routings, processor.engine().wavetableId (0), processor.engine().wavetableId (1));
+    };
+    for (const auto* name : { "Warm Pad", "Bright Lead", "Deep Sub", "Ethereal Shimmer", "FM Pluck", "Square Stab" })
+    {
+        SCOPED_TRACE (name);
+        test::EditorFixture simple (1), pro (0);
+        ASSERT_TRUE (simple.processor.presets().loadPresetByName (name));
+        ASSERT_TRUE (pro.processor.presets().loadPresetByName (name));
+        EXPECT_EQ (soundOf (simple.processor), soundOf (pro.processor));
+
+        auto* page = dynamic_cast<SimpleEditorContent*> (simple.editor->page());
+        ASSERT_NE (page, nullptr);
+        const auto& meta = [&]() -> const SimpleMeta&
+        {
+            for (const auto& document : simple.processor.presets().getFactoryPresets())
+                if (document.name == name)
+                    return document.simpleMeta;
+            throw std::runtime_error ("no such preset");
+        }();
+        for (std::size_t i = 0; i < page->characterBlocks().size(); ++i)
+            EXPECT_EQ (page->characterBlocks()[i]->getCurrentStep(), meta.steps[i]) << i;
+        ASSERT_NE (page->timbreLibrary().selectedTimbre(), nullptr);
+        EXPECT_EQ (page->timbreLibrary().selectedTimbre()->name, meta.timbreName);
+    }
+
+    // A preset without S!MPLE metadata leaves the page's choices as they were.
+    test::EditorFixture f (1);
+    ASSERT_TRUE (f.processor.presets().loadPresetByName ("Warm Pad"));
+    ASSERT_TRUE (f.processor.presets().loadPresetByName ("Reese Bass"));
+    auto* page = dynamic_cast<SimpleEditorContent*> (f.editor->page());
+    EXPECT_EQ (page->characterBlocks()[0]->getCurrentStep(), 2);
 }

@@ -1,5 +1,6 @@
 #include "SimpleEditorContent.h"
 
+#include "OnMessageThread.h"
 #include "PageLayouts.h"
 #include "editor/controls/PlumKnob.h"
 #include "editor/look/Palette.h"
@@ -23,7 +24,10 @@ SimpleEditorContent::SimpleEditorContent (EditorContext& editorContext)
 {
     pick->attachToParameter();
     // A chosen timbre hands its maps to the sound map, which maps them at once.
-    library->onTimbreSelected = [this] (const Timbre& timbre) { map->setTimbreMaps (timbre.brightnessMap, timbre.harshnessMap); };
+    library->onTimbreSelected = [this] (const Timbre& timbre)
+    {
+        map->setTimbreMaps (timbre.brightnessMap, timbre.harshnessMap, ! restoring);
+    };
     addAndMakeVisible (*library);
     addAndMakeVisible (*map);
     const auto resources = findResourcesFolder();
@@ -52,9 +56,40 @@ SimpleEditorContent::SimpleEditorContent (EditorContext& editorContext)
     }
     addAndMakeVisible (*pick);
     setOpaque (true);
+    context.presets().addListener (this);
 }
 
-SimpleEditorContent::~SimpleEditorContent() = default;
+SimpleEditorContent::~SimpleEditorContent() { context.presets().removeListener (this); }
+
+void SimpleEditorContent::currentPresetChanged (const juce::String& name)
+{
+    onMessageThread (*this, [this, name] { restoreSimpleMeta (name); });
+}
+
+// The timbre and the steps a preset was made with become the page's
+// selection. Their values are the preset's own (the factory S!MPLE presets
+// hold exactly what their timbre and steps set), and the sound map only
+// takes the timbre's maps without moving anything: restoring a preset on
+// this page must sound exactly like loading it on the other.
+void SimpleEditorContent::restoreSimpleMeta (const juce::String& presetName)
+{
+    const PresetDocument* found = nullptr;
+    for (const auto* list : { &context.presets().getFactoryPresets(), &context.presets().getUserPresets() })
+        for (const auto& document : *list)
+            if (found == nullptr && document.name == presetName && document.simpleMeta.present)
+                found = &document;
+    if (found == nullptr)
+        return;
+    const auto meta = found->simpleMeta;
+    if (meta.timbreName.isNotEmpty() && meta.timbreCategory.isNotEmpty())
+    {
+        const juce::ScopedValueSetter<bool> quiet (restoring, true);
+        library->selectByNames (meta.timbreCategory, meta.timbreName);
+    }
+    for (std::size_t i = 0; i < std::min<std::size_t> (blocks.size(), meta.steps.size()); ++i)
+        if (meta.steps[i] >= 0)
+            blocks[i]->setStep (meta.steps[i]);
+}
 
 void SimpleEditorContent::tick()
 {

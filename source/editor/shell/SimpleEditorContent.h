@@ -1,6 +1,7 @@
 #pragma once
 
 #include "EditorContent.h"
+#include "presets/PresetManager.h"
 
 #include <memory>
 #include <vector>
@@ -17,11 +18,16 @@ class SoundMap;
 // The S!MPLE page: the timbre library and the sound map on top, the
 // character blocks and the arpeggiator strip below, and a bottom bar with
 // the "Pick" knob, "Save" and "Reset All".
-class SimpleEditorContent : public EditorContent
+class SimpleEditorContent : public EditorContent,
+                            private PresetManager::Listener
 {
 public:
     explicit SimpleEditorContent (EditorContext& context);
     ~SimpleEditorContent() override;
+
+    // Selects the timbre and block steps a S!MPLE preset of that name was
+    // saved with, leaving the sound as the preset made it.
+    void restoreSimpleMeta (const juce::String& presetName);
 
     void tick() override;
     void paint (juce::Graphics&) override;
@@ -38,6 +44,8 @@ public:
     juce::TextButton& resetAllButton() noexcept { return resetAll; }
 
 private:
+    void currentPresetChanged (const juce::String& name) override;
+
     std::unique_ptr<TimbreLibrary> library;
     std::unique_ptr<SoundMap> map;
     std::unique_ptr<ArpSection> arpStrip;
@@ -45,6 +53,7 @@ private:
     juce::Label missingData;
     std::unique_ptr<PlumKnob> pick;
     juce::TextButton save { "Save" }, resetAll { "Reset All" };
+    bool restoring = false;
 };
 
 } // namespace plumora

@@ -32,11 +32,12 @@ const std::vector<SoundMap::Landmark>& SoundMap::landmarks()
 
 juce::Point<float> SoundMap::dotPosition() const noexcept { return soundmap::pixelFor ({ x, y }, getLocalBounds().toFloat()); }
 
-void SoundMap::setTimbreMaps (std::vector<float> brightness, std::vector<float> harshness)
+void SoundMap::setTimbreMaps (std::vector<float> brightness, std::vector<float> harshness, bool applyNow)
 {
     brightnessMap = std::move (brightness);
     harshnessMap = std::move (harshness); // kept with the timbre; nothing reads it yet
-    applyToSound();                        // nothing drawn depends on the maps
+    if (applyNow)
+        applyToSound(); // nothing drawn depends on the maps
 }
 
 void SoundMap::applyToSound() const

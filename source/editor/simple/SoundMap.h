@@ -21,8 +21,9 @@ class SoundMap : public juce::Component, public juce::TooltipClient
 public:
     explicit SoundMap (EditorContext& context);
 
-    // A timbre's maps, copied; the sound takes them at once.
-    void setTimbreMaps (std::vector<float> brightnessMap, std::vector<float> harshnessMap);
+    // A timbre's maps, copied; the sound takes them at once unless the maps
+    // only come along with a sound being restored as it was saved.
+    void setTimbreMaps (std::vector<float> brightnessMap, std::vector<float> harshnessMap, bool applyNow = true);
     // Clamped to 0 ... 1; a move of more than 3 px leaves a trail point.
     void setPosition (float x, float y);
     // Writes what the dot's point means to the host parameters.
