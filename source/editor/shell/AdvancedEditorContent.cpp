@@ -10,7 +10,7 @@
 #include "editor/sections/LfoSection.h"
 #include "editor/sections/MasterSection.h"
 #include "editor/sections/OscillatorSection.h"
-#include "editor/sections/SectionPanel.h"
+#include "editor/presets/PresetSection.h"
 #include "editor/sections/SubNoisePanel.h"
 #include "editor/visual/CpuVoiceMeter.h"
 #include "editor/visual/SignalFlowOverlay.h"
@@ -43,7 +43,7 @@ AdvancedEditorContent::AdvancedEditorContent (EditorContext& editorContext) : Ed
     effectsPanel = place (effects, std::make_unique<FxSection> (editorContext));
     masterPanel = place (master, std::make_unique<MasterSection> (editorContext));
     meterPanel = place (meter, std::make_unique<CpuVoiceMeter>());
-    place (presetBar, std::make_unique<SectionPanel> ("PRESETS"));
+    presetPanel = place (presetBar, std::make_unique<PresetSection> (editorContext));
     signalFlow = std::make_unique<SignalFlowOverlay> (editorContext);
 
     // Each section keeps a picture of itself, redrawn only where it

@@ -19,6 +19,7 @@ class EnvelopeSection;
 class LfoSection;
 class FxSection;
 class MasterSection;
+class PresetSection;
 class KnobSection;
 class PlumKnob;
 
@@ -48,6 +49,7 @@ public:
     LfoSection& lfoSection() const noexcept { return *lfos; }
     FxSection& effectsSection() const noexcept { return *effectsPanel; }
     MasterSection& masterSection() const noexcept { return *masterPanel; }
+    PresetSection& presetSection() const noexcept { return *presetPanel; }
     ModMatrixSection& matrixSection() const noexcept { return *matrixPanel; }
     CpuVoiceMeter& cpuMeter() const noexcept { return *meterPanel; }
     SignalFlowOverlay& overlay() const noexcept { return *signalFlow; }
@@ -71,6 +73,7 @@ private:
     LfoSection* lfos = nullptr;
     FxSection* effectsPanel = nullptr;
     MasterSection* masterPanel = nullptr;
+    PresetSection* presetPanel = nullptr;
     ModMatrixSection* matrixPanel = nullptr;
     CpuVoiceMeter* meterPanel = nullptr;
     std::unique_ptr<SignalFlowOverlay> signalFlow;
