@@ -157,11 +157,8 @@ juce::File PresetManager::savePreset (const juce::String& name, const PresetTags
         document.savedFromMode = "advanced";
     }
 
-    auto folder = getUserPresetFolder();
-    if (scope != PresetScope::complete)
-        folder = folder.getChildFile (scopeId (scope));
-    const auto file = folder.getChildFile (presetFileName (name));
-    const bool written = folder.createDirectory().wasOk() && writePresetFile (document, file);
+    const auto file = userPresetFile (name, scope);
+    const bool written = file.getParentDirectory().createDirectory().wasOk() && writePresetFile (document, file);
 
     rescan();
     if (! written)
@@ -170,6 +167,14 @@ juce::File PresetManager::savePreset (const juce::String& name, const PresetTags
     currentName = name;
     notify ([this] (Listener& l) { l.currentPresetChanged (currentName); });
     return file;
+}
+
+juce::File PresetManager::userPresetFile (const juce::String& name, PresetScope scope)
+{
+    auto folder = getUserPresetFolder();
+    if (scope != PresetScope::complete)
+        folder = folder.getChildFile (scopeId (scope));
+    return folder.getChildFile (presetFileName (name));
 }
 
 void PresetManager::loadPreset (const PresetDocument& document)

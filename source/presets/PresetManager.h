@@ -36,6 +36,8 @@ public:
     explicit PresetManager (Target target);
 
     static juce::File getUserPresetFolder();
+    // Where a user preset of that name and scope is written.
+    static juce::File userPresetFile (const juce::String& name, PresetScope scope);
 
     void rescan();
     std::vector<const PresetDocument*> getAllPresets() const;

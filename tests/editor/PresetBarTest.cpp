@@ -93,3 +93,87 @@ TEST_F (PresetBar, BrowsingWalksTheCompletePresetsAndWraps)
     processor.presets().rescan();
     EXPECT_EQ (section.browsePosition(), -1);
 }
+
+namespace
+{
+struct SavingBar : test::SectionFixture
+{
+    PresetSection section { context };
+    std::vector<std::pair<juce::String, juce::String>> messages;
+    int askedAgain = 0;
+
+    SavingBar()
+    {
+        section.setBounds (0, 0, 1194, 105);
+        section.showMessage = [this] (const juce::String& title, const juce::String& text) { messages.push_back ({ title, text }); };
+        section.askForNameAgain = [this] { ++askedAgain; };
+    }
+};
+} // namespace
+
+TEST_F (SavingBar, TheSaveDialogsResultSavesANewNameAndRefusesATakenOne)
+{
+    EXPECT_EQ (section.saveButton().getBounds(), juce::Rectangle<int> (1080, 2, 50, 28));
+    EXPECT_EQ (section.exportButton().getBounds(), juce::Rectangle<int> (1132, 2, 60, 28));
+
+    section.finishSave (0, "Cancelled", 0, "Pad");
+    section.finishSave (1, "   ", 0, "Pad");
+    EXPECT_TRUE (processor.presets().getUserPresets().empty()) << "Cancel or an empty name saves nothing";
+
+    section.finishSave (1, "Warm Pad", 0, "Pad");
+    ASSERT_EQ (messages.size(), 1u);
+    EXPECT_EQ (messages[0].first, "Name already in use");
+    EXPECT_TRUE (messages[0].second.startsWith ("A preset named \"Warm Pad\" already exists."));
+    EXPECT_EQ (askedAgain, 1) << "the dialog comes back";
+
+    section.finishSave (1, "My Filter", 2, "Bass");
+    const auto file = PresetManager::userPresetFile ("My Filter", PresetScope::filter);
+    ASSERT_TRUE (file.existsAsFile());
+    const auto saved = presetFromJson (file.loadFileAsString());
+    EXPECT_EQ (saved.scope, PresetScope::filter);
+    EXPECT_EQ (saved.tags.category, "Bass");
+    EXPECT_EQ (saved.tags.complexity, "Moderate");
+    EXPECT_EQ (processor.getCurrentPresetName(), "My Filter");
+    EXPECT_EQ (section.nameLabel().getText(), "My Filter");
+    EXPECT_EQ (section.browsePosition(), -1) << "the rebuilt list resets browsing";
+}
+
+// A save that cannot be written says which file, changes no name and
+// leaves no file behind.
+TEST_F (SavingBar, AFailedSaveSaysSoAndChangesNothing)
+{
+    const auto folder = PresetManager::getUserPresetFolder();
+    folder.deleteRecursively();
+    folder.getParentDirectory().createDirectory();
+    ASSERT_TRUE (folder.replaceWithText ("not a folder")); // the preset folder is a file
+    const auto nameBefore = processor.getCurrentPresetName();
+
+    section.finishSave (1, "Lost Sound", 0, "Lead");
+    ASSERT_EQ (messages.size(), 1u);
+    EXPECT_EQ (messages[0].first, "Preset not saved");
+    EXPECT_TRUE (messages[0].second.contains (PresetManager::userPresetFile ("Lost Sound", PresetScope::complete).getFullPathName()));
+    EXPECT_EQ (processor.getCurrentPresetName(), nameBefore);
+    EXPECT_TRUE (processor.presets().getUserPresets().empty());
+    folder.deleteFile();
+}
+
+TEST_F (SavingBar, ExportWritesExactlyTheCapturedSoundOrSaysWhyNot)
+{
+    ASSERT_TRUE (processor.presets().loadPresetByName ("Reese Bass"));
+    const juce::File folder = juce::File::getSpecialLocation (juce::File::tempDirectory).getNonexistentChildFile ("plumora-export", "");
+    ASSERT_TRUE (folder.createDirectory());
+    const auto file = folder.getChildFile ("reese.pmpreset");
+    ASSERT_TRUE (section.exportTo (file));
+    auto expected = context.captureSound (PresetScope::complete, true);
+    expected.name = "Reese Bass";
+    expected.savedFromMode = "advanced";
+    EXPECT_EQ (file.loadFileAsString(), presetToJson (expected));
+    EXPECT_TRUE (messages.empty());
+
+    EXPECT_FALSE (section.exportTo (folder)) << "a folder is no file";
+    EXPECT_FALSE (section.exportTo (folder.getChildFile ("missing").getChildFile ("x.pmpreset")));
+    ASSERT_EQ (messages.size(), 2u);
+    EXPECT_EQ (messages[0].first, "Preset not exported");
+    EXPECT_FALSE (folder.getChildFile ("missing").exists());
+    folder.deleteRecursively();
+}

@@ -15,7 +15,7 @@ PresetSection::PresetSection (EditorContext& editorContext) : context (editorCon
     name.setColour (juce::Label::textColourId, palette::text);
     name.setJustificationType (juce::Justification::centred);
     addAndMakeVisible (name);
-    for (auto* button : { &previous, &next })
+    for (auto* button : { &previous, &next, &save, &exportFile })
     {
         button->setColour (juce::TextButton::buttonColourId, palette::line);
         button->setColour (juce::TextButton::textColourOffId, palette::textDim);
@@ -24,6 +24,13 @@ PresetSection::PresetSection (EditorContext& editorContext) : context (editorCon
     }
     previous.onClick = [this] { previousPreset(); };
     next.onClick = [this] { nextPreset(); };
+    save.onClick = [this] { savePreset(); };
+    exportFile.onClick = [this] { exportPreset(); };
+    showMessage = [] (const juce::String& title, const juce::String& text)
+    {
+        juce::AlertWindow::showMessageBoxAsync (juce::MessageBoxIconType::WarningIcon, title, text);
+    };
+    askForNameAgain = [this] { savePreset(); };
     addAndMakeVisible (morph);
     context.presets().addListener (this);
 }
@@ -75,6 +82,80 @@ void PresetSection::presetListChanged()
     onMessageThread (*this, [this] { browseIndex = -1; });
 }
 
+namespace
+{
+const juce::StringArray kScopes { "Complete", "Oscillators", "Filter", "Modulation", "Effects" };
+const juce::StringArray kCategories { "Pad", "Lead", "Bass", "Pluck", "Texture", "Keys", "FX" };
+} // namespace
+
+void PresetSection::savePreset()
+{
+    auto* dialog = new juce::AlertWindow ("Save Preset", "Configure your preset:", juce::MessageBoxIconType::NoIcon);
+    dialog->addTextEditor ("name", context.presets().getCurrentPresetName(), "Preset name:");
+    dialog->addComboBox ("scope", kScopes, "Scope:");
+    dialog->addComboBox ("category", kCategories, "Category:");
+    dialog->getComboBoxComponent ("scope")->setSelectedItemIndex (0, juce::dontSendNotification);
+    dialog->getComboBoxComponent ("category")->setSelectedItemIndex (0, juce::dontSendNotification);
+    dialog->addButton ("Save", 1, juce::KeyPress (juce::KeyPress::returnKey));
+    dialog->addButton ("Cancel", 0, juce::KeyPress (juce::KeyPress::escapeKey));
+    juce::Component::SafePointer<PresetSection> safe (this);
+    dialog->enterModalState (true, juce::ModalCallbackFunction::create ([safe, dialog] (int result)
+    {
+        if (safe != nullptr)
+            safe->finishSave (result, dialog->getTextEditorContents ("name"), dialog->getComboBoxComponent ("scope")->getSelectedItemIndex(),
+                              dialog->getComboBoxComponent ("category")->getText());
+    }), true);
+}
+
+void PresetSection::finishSave (int result, const juce::String& presetName, int scopeIndex, const juce::String& category)
+{
+    const auto trimmed = presetName.trim();
+    if (result != 1 || trimmed.isEmpty())
+        return;
+    auto& manager = context.presets();
+    if (manager.isNameTaken (trimmed))
+    {
+        showMessage ("Name already in use", "A preset named \"" + trimmed + "\" already exists. Please choose a different name "
+                         + juce::String::fromUTF8 ("\xe2\x80\x94") + " factory presets are bundled with the plugin and can only be saved as new copies.");
+        askForNameAgain();
+        return;
+    }
+    const auto scope = static_cast<PresetScope> (juce::jlimit (0, 4, scopeIndex));
+    PresetTags tags;
+    tags.category = category;
+    tags.complexity = "Moderate";
+    if (manager.savePreset (trimmed, tags, scope) == juce::File())
+        showMessage ("Preset not saved", "Plumora could not write " + PresetManager::userPresetFile (trimmed, scope).getFullPathName()
+                                             + ". Check that its folder exists and can be written to, and that the disk is not full.");
+}
+
+void PresetSection::exportPreset()
+{
+    chooser = std::make_unique<juce::FileChooser> ("Export Preset", juce::File::getSpecialLocation (juce::File::userDesktopDirectory),
+                                                   "*.pmpreset");
+    juce::Component::SafePointer<PresetSection> safe (this);
+    chooser->launchAsync (juce::FileBrowserComponent::saveMode | juce::FileBrowserComponent::canSelectFiles,
+                          [safe] (const juce::FileChooser& chosen)
+    {
+        if (safe != nullptr && chosen.getResult() != juce::File())
+            safe->exportTo (chosen.getResult());
+    });
+}
+
+bool PresetSection::exportTo (const juce::File& file)
+{
+    auto document = context.captureSound (PresetScope::complete, true);
+    document.name = context.presets().getCurrentPresetName();
+    document.savedFromMode = "advanced";
+    if (file.isDirectory() || ! writePresetFile (document, file))
+    {
+        showMessage ("Preset not exported", "Plumora could not write " + file.getFullPathName()
+                                                + ". Check that the folder exists and can be written to, and that the disk is not full.");
+        return false;
+    }
+    return true;
+}
+
 void PresetSection::paint (juce::Graphics& g) { PlumoraLookAndFeel::drawSectionPanel (g, getLocalBounds().toFloat()); }
 
 void PresetSection::resized()
@@ -86,6 +167,10 @@ void PresetSection::resized()
     take (2);
     next.setBounds (take (30));
     take (4);
+    exportFile.setBounds (row.removeFromRight (std::min (60, row.getWidth())));
+    row.removeFromRight (std::min (2, row.getWidth()));
+    save.setBounds (row.removeFromRight (std::min (50, row.getWidth())));
+    row.removeFromRight (std::min (4, row.getWidth()));
     name.setBounds (row);
     inner.removeFromTop (std::min (inner.getHeight(), 2));
     morph.setBounds (inner);

@@ -1,6 +1,7 @@
 #include "EditorContext.h"
 
 #include "dsp/FactoryWavetables.h"
+#include "presets/HostParameters.h"
 #include "processor/PluginProcessor.h"
 #include "simple/CharacterMapState.h"
 #include "simple/ParameterWriter.h"
@@ -80,6 +81,11 @@ bool EditorContext::animate (ParamID target) const
 }
 
 ParameterWriter EditorContext::parameterWriter() const noexcept { return ParameterWriter (plugin.engine(), plugin.parameters()); }
+
+PresetDocument EditorContext::captureSound (PresetScope scope, bool skipDefaults) const
+{
+    return capturePreset (HostParameters::read (plugin.parameters()), plugin.engine(), scope, skipDefaults);
+}
 
 PresetManager& EditorContext::presets() const noexcept { return plugin.presets(); }
 

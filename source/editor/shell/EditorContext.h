@@ -5,6 +5,7 @@
 #include "engine/ParameterSlots.h"
 #include "dsp/Wavetable.h"
 #include "parameters/ParameterCatalogue.h"
+#include "presets/PresetDocument.h"
 #include "simple/ParameterWriter.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
@@ -62,6 +63,11 @@ public:
     // What the S!MPLE controls write sounds through (host parameters, and
     // the engine for routings and tables).
     ParameterWriter parameterWriter() const noexcept;
+
+    // The current sound as a preset document of scope (values the user set,
+    // with the engine's routings and tables); with skipDefaults, values at
+    // their defaults are left out.
+    PresetDocument captureSound (PresetScope scope, bool skipDefaults) const;
 
     // The rest of the plug-in the editor shows ---------------------------------------
     // The table oscillator 1 (slot 0) or 2 (slot 1) plays; shared, so it
