@@ -4,6 +4,9 @@
 #include "SectionTestSupport.h"
 
 #include "editor/presets/PresetSection.h"
+#include "editor/shell/SimpleEditorContent.h"
+#include "editor/simple/CharacterBlockComponent.h"
+#include "editor/simple/TimbreLibrary.h"
 
 #include <gtest/gtest.h>
 
@@ -176,4 +179,53 @@ TEST_F (SavingBar, ExportWritesExactlyTheCapturedSoundOrSaysWhyNot)
     EXPECT_EQ (messages[0].first, "Preset not exported");
     EXPECT_FALSE (folder.getChildFile ("missing").exists());
     folder.deleteRecursively();
+}
+
+// A sound saved on the S!MPLE page comes back there with its timbre and
+// steps; a taken name asks again, Cancel drops what was recorded.
+TEST (SimpleSave, ASavedSimplePresetRestoresItsTimbreAndSteps)
+{
+    test::EditorFixture f (1);
+    auto* page = dynamic_cast<SimpleEditorContent*> (f.editor->page());
+    ASSERT_NE (page, nullptr);
+    std::vector<juce::String> titles;
+    int askedAgain = 0;
+    page->showMessage = [&titles] (const juce::String& title, const juce::String&) { titles.push_back (title); };
+    page->askForNameAgain = [&askedAgain] { ++askedAgain; };
+
+    page->timbreLibrary().selectByNames ("Bass", "Sub Bass");
+    const int steps[] = { 3, 2, -1, 0, 4 };
+    for (std::size_t i = 0; i < 5; ++i)
+        if (steps[i] >= 0)
+            page->characterBlocks()[i]->setStep (steps[i]);
+
+    page->recordSimpleMeta();
+    page->finishSave (1, "Deep Sub", "Bass");
+    EXPECT_EQ (titles, std::vector<juce::String> { "Name already in use" });
+    EXPECT_EQ (askedAgain, 1);
+
+    page->recordSimpleMeta();
+    page->finishSave (1, "My Low End", "Bass");
+    const auto file = PresetManager::userPresetFile ("My Low End", PresetScope::complete);
+    ASSERT_TRUE (file.existsAsFile());
+    const auto saved = presetFromJson (file.loadFileAsString());
+    EXPECT_EQ (saved.savedFromMode, "beginner");
+    EXPECT_TRUE (saved.simpleMeta.present);
+    EXPECT_EQ (saved.simpleMeta.timbreName, "Sub Bass");
+    EXPECT_EQ (saved.simpleMeta.steps, (std::array<int, 5> { 3, 2, -1, 0, 4 }));
+
+    // Another sound, then the saved one: the page shows its choices again.
+    ASSERT_TRUE (f.processor.presets().loadPresetByName ("Warm Pad"));
+    ASSERT_TRUE (f.processor.presets().loadPresetByName ("My Low End"));
+    ASSERT_NE (page->timbreLibrary().selectedTimbre(), nullptr);
+    EXPECT_EQ (page->timbreLibrary().selectedTimbre()->name, "Sub Bass");
+    EXPECT_EQ (page->characterBlocks()[0]->getCurrentStep(), 3);
+    EXPECT_EQ (page->characterBlocks()[4]->getCurrentStep(), 4);
+    EXPECT_EQ (page->characterBlocks()[2]->getCurrentStep(), 1) << "a step saved as none leaves the block as it was";
+
+    page->recordSimpleMeta();
+    page->finishSave (0, "Never", "Pad");
+    f.processor.presets().savePreset ("Plain", {}, PresetScope::complete);
+    EXPECT_FALSE (presetFromJson (PresetManager::userPresetFile ("Plain", PresetScope::complete).loadFileAsString()).simpleMeta.present)
+        << "Cancel dropped the recorded timbre and steps";
 }

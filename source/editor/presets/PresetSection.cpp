@@ -1,5 +1,7 @@
 #include "PresetSection.h"
 
+#include "PresetMessages.h"
+
 #include "editor/look/Palette.h"
 #include "editor/look/PlumoraLookAndFeel.h"
 #include "editor/shell/OnMessageThread.h"
@@ -115,8 +117,7 @@ void PresetSection::finishSave (int result, const juce::String& presetName, int 
     auto& manager = context.presets();
     if (manager.isNameTaken (trimmed))
     {
-        showMessage ("Name already in use", "A preset named \"" + trimmed + "\" already exists. Please choose a different name "
-                         + juce::String::fromUTF8 ("\xe2\x80\x94") + " factory presets are bundled with the plugin and can only be saved as new copies.");
+        showMessage ("Name already in use", nameTakenText (trimmed));
         askForNameAgain();
         return;
     }
@@ -125,8 +126,7 @@ void PresetSection::finishSave (int result, const juce::String& presetName, int 
     tags.category = category;
     tags.complexity = "Moderate";
     if (manager.savePreset (trimmed, tags, scope) == juce::File())
-        showMessage ("Preset not saved", "Plumora could not write " + PresetManager::userPresetFile (trimmed, scope).getFullPathName()
-                                             + ". Check that its folder exists and can be written to, and that the disk is not full.");
+        showMessage ("Preset not saved", notWrittenText (PresetManager::userPresetFile (trimmed, scope)));
 }
 
 void PresetSection::exportPreset()
@@ -149,8 +149,7 @@ bool PresetSection::exportTo (const juce::File& file)
     document.savedFromMode = "advanced";
     if (file.isDirectory() || ! writePresetFile (document, file))
     {
-        showMessage ("Preset not exported", "Plumora could not write " + file.getFullPathName()
-                                                + ". Check that the folder exists and can be written to, and that the disk is not full.");
+        showMessage ("Preset not exported", notWrittenText (file));
         return false;
     }
     return true;

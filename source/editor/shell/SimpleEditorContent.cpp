@@ -4,6 +4,7 @@
 #include "PageLayouts.h"
 #include "editor/controls/PlumKnob.h"
 #include "editor/look/Palette.h"
+#include "editor/presets/PresetMessages.h"
 #include "editor/sections/ArpSection.h"
 #include "editor/simple/CharacterBlockComponent.h"
 #include "editor/simple/SoundMap.h"
@@ -43,6 +44,12 @@ SimpleEditorContent::SimpleEditorContent (EditorContext& editorContext)
     }
     addAndMakeVisible (*arpStrip);
 
+    save.onClick = [this] { savePreset(); };
+    showMessage = [] (const juce::String& title, const juce::String& text)
+    {
+        juce::AlertWindow::showMessageBoxAsync (juce::MessageBoxIconType::WarningIcon, title, text);
+    };
+    askForNameAgain = [this] { savePreset(); };
     resetAll.onClick = [this]
     {
         for (auto& block : blocks)
@@ -89,6 +96,60 @@ void SimpleEditorContent::restoreSimpleMeta (const juce::String& presetName)
     for (std::size_t i = 0; i < std::min<std::size_t> (blocks.size(), meta.steps.size()); ++i)
         if (meta.steps[i] >= 0)
             blocks[i]->setStep (meta.steps[i]);
+}
+
+void SimpleEditorContent::recordSimpleMeta()
+{
+    SimpleMeta meta;
+    if (const auto* timbre = library->selectedTimbre())
+    {
+        meta.timbreName = timbre->name;
+        meta.timbreCategory = library->selectedCategoryName();
+    }
+    for (std::size_t i = 0; i < std::min<std::size_t> (blocks.size(), meta.steps.size()); ++i)
+        meta.steps[i] = blocks[i]->getCurrentStep();
+    context.presets().setPendingSimpleMeta (meta);
+}
+
+void SimpleEditorContent::savePreset()
+{
+    recordSimpleMeta();
+    auto* dialog = new juce::AlertWindow ("Save Preset", "Name your preset:", juce::MessageBoxIconType::NoIcon);
+    dialog->addTextEditor ("name", context.presets().getCurrentPresetName(), "Preset name:");
+    dialog->addComboBox ("category", { "Pad", "Lead", "Bass", "Pluck", "Texture", "Keys", "FX" }, "Category:");
+    dialog->getComboBoxComponent ("category")->setSelectedItemIndex (0, juce::dontSendNotification);
+    dialog->addButton ("Save", 1, juce::KeyPress (juce::KeyPress::returnKey));
+    dialog->addButton ("Cancel", 0, juce::KeyPress (juce::KeyPress::escapeKey));
+    juce::Component::SafePointer<SimpleEditorContent> safe (this);
+    dialog->enterModalState (true, juce::ModalCallbackFunction::create ([safe, dialog] (int result)
+    {
+        if (safe != nullptr)
+            safe->finishSave (result, dialog->getTextEditorContents ("name"), dialog->getComboBoxComponent ("category")->getText());
+    }), true);
+}
+
+void SimpleEditorContent::finishSave (int result, const juce::String& name, const juce::String& category)
+{
+    auto& manager = context.presets();
+    if (result != 1)
+    {
+        manager.clearPendingSimpleMeta();
+        return;
+    }
+    const auto trimmed = name.trim();
+    if (trimmed.isEmpty())
+        return;
+    if (manager.isNameTaken (trimmed))
+    {
+        showMessage ("Name already in use", nameTakenText (trimmed));
+        askForNameAgain();
+        return;
+    }
+    PresetTags tags;
+    tags.category = category;
+    tags.complexity = "Simple";
+    if (manager.savePreset (trimmed, tags, PresetScope::complete) == juce::File())
+        showMessage ("Preset not saved", notWrittenText (PresetManager::userPresetFile (trimmed, PresetScope::complete)));
 }
 
 void SimpleEditorContent::tick()

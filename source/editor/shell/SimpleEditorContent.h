@@ -3,6 +3,7 @@
 #include "EditorContent.h"
 #include "presets/PresetManager.h"
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -28,6 +29,17 @@ public:
     // Selects the timbre and block steps a S!MPLE preset of that name was
     // saved with, leaving the sound as the preset made it.
     void restoreSimpleMeta (const juce::String& presetName);
+
+    // "Save": records the timbre and block steps with the save, then asks
+    // for a name and a category; the dialog's result comes back through
+    // finishSave (a taken name says so and asks again; Cancel drops what
+    // was recorded).
+    void savePreset();
+    // Hands the manager the timbre and steps the next save records.
+    void recordSimpleMeta();
+    void finishSave (int result, const juce::String& name, const juce::String& category);
+    std::function<void (const juce::String& title, const juce::String& text)> showMessage;
+    std::function<void()> askForNameAgain;
 
     void tick() override;
     void paint (juce::Graphics&) override;

@@ -52,6 +52,11 @@ const Timbre* TimbreLibrary::selectedTimbre() const noexcept
     return timbres != nullptr && timbre >= 0 ? &(*timbres)[static_cast<std::size_t> (timbre)] : nullptr;
 }
 
+juce::String TimbreLibrary::selectedCategoryName() const
+{
+    return category >= 0 && category < static_cast<int> (categories.size()) ? categories[static_cast<std::size_t> (category)].name : juce::String();
+}
+
 void TimbreLibrary::selectCategory (int index)
 {
     if (index < 0 || index >= static_cast<int> (categories.size()))

@@ -37,6 +37,8 @@ public:
     int selectedCategoryIndex() const noexcept { return category; }
     int selectedTimbreIndex() const noexcept { return timbre; }
     const Timbre* selectedTimbre() const noexcept;
+    // The selected category's name; empty when none.
+    juce::String selectedCategoryName() const;
     float wtPosition() const noexcept { return position; }
     // The note shown when data could not be used as it is; empty when none.
     const juce::String& notice() const noexcept { return note; }
