@@ -254,7 +254,18 @@ bool writePresetFile (const PresetDocument& document, const juce::File& file)
 {
     if (file == juce::File() || file.isDirectory() || ! file.getParentDirectory().isDirectory())
         return false;
-    return file.replaceWithText (presetToJson (document), false, false, "\r\n");
+    // The whole text goes to a hidden file first, which replaces the target
+    // only once it is written completely: a full disk leaves the old file.
+    juce::TemporaryFile temporary (file, juce::TemporaryFile::useHiddenFile);
+    {
+        juce::FileOutputStream out (temporary.getFile());
+        if (! out.openedOk() || ! out.writeText (presetToJson (document), false, false, "\r\n"))
+            return false;
+        out.flush();
+        if (out.getStatus().failed())
+            return false;
+    }
+    return temporary.overwriteTargetFileWithTemporary();
 }
 
 PresetDocument readPresetFile (const juce::File& file)

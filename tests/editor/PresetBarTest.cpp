@@ -119,9 +119,10 @@ TEST_F (SavingBar, TheSaveDialogsResultSavesANewNameAndRefusesATakenOne)
     EXPECT_EQ (section.saveButton().getBounds(), juce::Rectangle<int> (1080, 2, 50, 28));
     EXPECT_EQ (section.exportButton().getBounds(), juce::Rectangle<int> (1132, 2, 60, 28));
 
+    const auto userPresets = processor.presets().getUserPresets().size();
     section.finishSave (0, "Cancelled", 0, "Pad");
     section.finishSave (1, "   ", 0, "Pad");
-    EXPECT_TRUE (processor.presets().getUserPresets().empty()) << "Cancel or an empty name saves nothing";
+    EXPECT_EQ (processor.presets().getUserPresets().size(), userPresets) << "Cancel or an empty name saves nothing";
 
     section.finishSave (1, "Warm Pad", 0, "Pad");
     ASSERT_EQ (messages.size(), 1u);
@@ -150,13 +151,15 @@ TEST_F (SavingBar, AFailedSaveSaysSoAndChangesNothing)
     folder.getParentDirectory().createDirectory();
     ASSERT_TRUE (folder.replaceWithText ("not a folder")); // the preset folder is a file
     const auto nameBefore = processor.getCurrentPresetName();
+    processor.presets().rescan();
+    const auto userPresets = processor.presets().getUserPresets().size();
 
     section.finishSave (1, "Lost Sound", 0, "Lead");
     ASSERT_EQ (messages.size(), 1u);
     EXPECT_EQ (messages[0].first, "Preset not saved");
     EXPECT_TRUE (messages[0].second.contains (PresetManager::userPresetFile ("Lost Sound", PresetScope::complete).getFullPathName()));
     EXPECT_EQ (processor.getCurrentPresetName(), nameBefore);
-    EXPECT_TRUE (processor.presets().getUserPresets().empty());
+    EXPECT_EQ (processor.presets().getUserPresets().size(), userPresets);
     folder.deleteFile();
 }
 
