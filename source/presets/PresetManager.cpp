@@ -37,10 +37,12 @@ void sortByName (std::vector<PresetDocument>& documents)
 
 juce::String presetFileName (const juce::String& name)
 {
+    // Long names keep a file name every file system takes.
+    constexpr int kLongestStem = 120;
     juce::String mangled;
     for (const auto c : name)
         mangled << (juce::String (" /\\:*?\"<>|").containsChar (c) ? juce::juce_wchar ('-') : c);
-    return mangled.toLowerCase() + kPresetExtension;
+    return mangled.toLowerCase().substring (0, kLongestStem) + kPresetExtension;
 }
 
 PresetManager::PresetManager (Target t) : target (std::move (t))
@@ -157,7 +159,11 @@ juce::File PresetManager::savePreset (const juce::String& name, const PresetTags
         document.savedFromMode = "advanced";
     }
 
-    const auto file = userPresetFile (name, scope);
+    // Names that differ ("Bass: 1", "Bass/1") can give the same file name:
+    // another preset's file is never written over.
+    auto file = userPresetFile (name, scope);
+    if (file.existsAsFile() && readPresetFile (file).name != name)
+        file = file.getNonexistentSibling (false);
     const bool written = file.getParentDirectory().createDirectory().wasOk() && writePresetFile (document, file);
 
     rescan();

@@ -70,12 +70,24 @@ TEST_F (ManagerFixture, SavesUnderMangledNamesAndRefusesTakenOnes)
     EXPECT_EQ (presetFileName ("Deep Bass: V2"), "deep-bass--v2.pmpreset");
 }
 
-TEST_F (ManagerFixture, NamesThatMangleAlikeShareAFile)
+// Names that mangle to the same file name, or are too long for one, still
+// save: no preset's file is written over by another's.
+TEST_F (ManagerFixture, NamesThatMangleAlikeOrRunLongKeepTheirOwnFiles)
 {
-    manager.savePreset ("My|Lead", {}, PresetScope::complete);
-    manager.savePreset ("my-lead", {}, PresetScope::complete);
-    ASSERT_EQ (manager.getUserPresets().size(), 1u);
-    EXPECT_EQ (manager.getUserPresets()[0].name, "my-lead");
+    const auto first = manager.savePreset ("My|Lead", {}, PresetScope::complete);
+    const auto second = manager.savePreset ("my-lead", {}, PresetScope::complete);
+    ASSERT_NE (first, juce::File());
+    ASSERT_NE (second, juce::File());
+    EXPECT_NE (first, second);
+    ASSERT_EQ (manager.getUserPresets().size(), 2u);
+    EXPECT_EQ (readPresetFile (first).name, "My|Lead");
+    EXPECT_EQ (readPresetFile (second).name, "my-lead");
+
+    const auto longName = juce::String::repeatedString ("Very Long Pad ", 30).trim();
+    const auto file = manager.savePreset (longName, {}, PresetScope::complete);
+    ASSERT_NE (file, juce::File());
+    EXPECT_LE (file.getFileName().length(), 130);
+    EXPECT_EQ (readPresetFile (file).name, longName);
 }
 
 TEST_F (ManagerFixture, PartialScopesGoToTheirFoldersWithOnlyTheirValues)
