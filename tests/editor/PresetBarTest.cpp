@@ -232,3 +232,29 @@ TEST (SimpleSave, ASavedSimplePresetRestoresItsTimbreAndSteps)
     EXPECT_FALSE (presetFromJson (PresetManager::userPresetFile ("Plain", PresetScope::complete).loadFileAsString()).simpleMeta.present)
         << "Cancel dropped the recorded timbre and steps";
 }
+
+// The user preset folder deleted while the editor is open: a save makes it
+// again. A preset whose timbre category is gone still brings back its steps.
+TEST (SimpleSave, ADeletedFolderOrAVanishedCategoryStillSavesAndRestores)
+{
+    test::EditorFixture f (1);
+    auto* page = dynamic_cast<SimpleEditorContent*> (f.editor->page());
+    ASSERT_NE (page, nullptr);
+    page->showMessage = [] (const juce::String& title, const juce::String&) { ADD_FAILURE() << title.toStdString(); };
+    PresetManager::getUserPresetFolder().deleteRecursively();
+
+    for (std::size_t i = 0; i < page->characterBlocks().size(); ++i)
+        page->characterBlocks()[i]->setStep (static_cast<int> (i % 5));
+    SimpleMeta meta;
+    meta.timbreName = "Stack";
+    meta.timbreCategory = "A Category No Longer Shipped";
+    meta.steps = { 4, 3, 2, 1, 0 };
+    f.processor.presets().setPendingSimpleMeta (meta);
+    page->finishSave (1, "From Another Install", "Pad");
+    ASSERT_TRUE (PresetManager::userPresetFile ("From Another Install", PresetScope::complete).existsAsFile()) << "the folder was made again";
+
+    ASSERT_TRUE (f.processor.presets().loadPresetByName ("Reese Bass"));
+    ASSERT_TRUE (f.processor.presets().loadPresetByName ("From Another Install"));
+    for (std::size_t i = 0; i < 5; ++i)
+        EXPECT_EQ (page->characterBlocks()[i]->getCurrentStep(), meta.steps[i]) << i;
+}
