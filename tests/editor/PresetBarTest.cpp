@@ -55,12 +55,12 @@ TEST_F (PresetBar, TheMorphBlendsEveryParameterBetweenAAndB)
         for (int row = 0; row < kNumParameters; ++row)
         {
             const auto i = static_cast<std::size_t> (row);
-            const auto& spec = parameterSpec (*paramIDFromIndex (row));
+            const auto& definition = parameterSpec (*paramIDFromIndex (row));
             const float expected = a[i] + (b[i] - a[i]) * static_cast<float> (t);
-            if (isStepped (spec.kind))
-                EXPECT_EQ (blended[i], std::round (expected)) << spec.id << " at " << t << ": steps jump";
+            if (isStepped (definition.kind))
+                EXPECT_EQ (blended[i], std::round (expected)) << definition.id << " at " << t << ": steps jump";
             else
-                EXPECT_NEAR (blended[i], expected, (spec.max - spec.min) * 1.0e-5f) << spec.id << " at " << t;
+                EXPECT_NEAR (blended[i], expected, (definition.max - definition.min) * 1.0e-5f) << definition.id << " at " << t;
         }
     }
     EXPECT_EQ (context.routings().size(), routingsOfB) << "routings are not blended";

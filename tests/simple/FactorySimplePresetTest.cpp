@@ -33,8 +33,8 @@ SoundSnapshot snapshotOf (PlumoraAudioProcessor& processor)
     SoundSnapshot snapshot;
     for (int row = 0; row < kNumParameters; ++row)
     {
-        const auto& spec = parameterSpec (*paramIDFromIndex (row));
-        snapshot.parameters[spec.id] = processor.parameters().getRawParameterValue (spec.id)->load();
+        const auto& definition = parameterSpec (*paramIDFromIndex (row));
+        snapshot.parameters[definition.id] = processor.parameters().getRawParameterValue (definition.id)->load();
     }
     for (const auto& routing : processor.engine().modMatrix().routings())
         snapshot.routings.insert ({ modSourceId (routing.source), parameterSpec (*paramIDFromIndex (routing.target)).id,

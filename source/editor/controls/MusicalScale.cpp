@@ -5,9 +5,9 @@
 namespace plumora
 {
 
-bool turnsLogarithmically (const ParameterSpec& spec) noexcept
+bool turnsLogarithmically (const ParameterSpec& row) noexcept
 {
-    return spec.min > 0.0f && spec.max / spec.min > 100.0f;
+    return row.min > 0.0f && row.max / row.min > 100.0f;
 }
 
 juce::NormalisableRange<double> logarithmicRange (const juce::NormalisableRange<float>& range)

@@ -12,7 +12,7 @@ namespace plumora
 // more than two decades (cutoffs, envelope and LFO times and rates, delay
 // times) turns on a logarithmic scale instead: equal drags make about equal
 // musical steps. The values it writes stay plain values.
-bool turnsLogarithmically (const ParameterSpec& spec) noexcept;
+bool turnsLogarithmically (const ParameterSpec& row) noexcept;
 
 // The same bounds and snapping as range, walked logarithmically.
 juce::NormalisableRange<double> logarithmicRange (const juce::NormalisableRange<float>& range);

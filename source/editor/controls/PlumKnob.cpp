@@ -77,8 +77,8 @@ void PlumKnob::attachToParameter()
 
 void PlumKnob::setModulationRange (float low, float high, int source)
 {
-    const auto& spec = parameterSpec (paramId);
-    const float threshold = (spec.max - spec.min) * 0.001f;
+    const auto& row = parameterSpec (paramId);
+    const float threshold = (row.max - row.min) * 0.001f;
     const bool ranged = high - low > threshold;
     if (ranged == hasModRange && std::abs (low - modLow) <= threshold && std::abs (high - modHigh) <= threshold)
         return;

@@ -45,13 +45,13 @@ bool PlumKnob::isOnModulationRing (juce::Point<float> position) const noexcept
 void PlumKnob::paint (juce::Graphics& g)
 {
     const auto d = geometry();
-    const auto& spec = parameterSpec (paramId);
+    const auto& row = parameterSpec (paramId);
     const double v = valueToProportionOfLength (getValue());
     const float a = angleOf (v);
 
     // The ring follows the knob's own scale, so it sits where the pointer
     // would point at its low and high values.
-    if (hasModRange && spec.max - spec.min >= 1.0e-10f)
+    if (hasModRange && row.max - row.min >= 1.0e-10f)
     {
         const float lo = angleOf (valueToProportionOfLength (juce::jlimit<double> (getMinimum(), getMaximum(), modLow)));
         const float hi = angleOf (valueToProportionOfLength (juce::jlimit<double> (getMinimum(), getMaximum(), modHigh)));

@@ -105,8 +105,8 @@ juce::String ModMatrixGrid::tooltipAt (juce::Point<int> position) const
 
     if (position.y < g.top && validColumn)
     {
-        const auto& spec = parameterSpec (columns()[static_cast<std::size_t> (column)]);
-        return juce::String ("Target: ") + spec.name + " (" + juce::String (spec.min, 2) + " - " + juce::String (spec.max, 2) + ")";
+        const auto& target = parameterSpec (columns()[static_cast<std::size_t> (column)]);
+        return juce::String ("Target: ") + target.name + " (" + juce::String (target.min, 2) + " - " + juce::String (target.max, 2) + ")";
     }
     if (position.x < g.left && validRow)
         return modSourceShortName (rowSource (row)) + ": " + modSourceDescription (rowSource (row));
