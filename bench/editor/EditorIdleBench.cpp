@@ -125,31 +125,24 @@ void editorOpenProPageIdle (benchmark::State& state)
 }
 BENCHMARK (editorOpenProPageIdle)->Iterations (1)->Unit (benchmark::kSecond)->UseRealTime()->MeasureProcessCPUTime();
 
-// "First Light" playing an 8-note chord, rendered block by block in real
-// time, with four LFO routings moving knobs and cables: the message thread's
-// share of one core.
-void editorOpenProPageChordPlaying (benchmark::State& state)
+// An 8-note chord the processor renders block by block in real time on a
+// thread of its own, as an audio device would, while it exists.
+class ChordPlayer
 {
-    plumora::bench::quietXErrors();
-    const juce::ScopedJuceInitialiser_GUI gui;
-    PlumoraAudioProcessor processor;
-    constexpr int block = 512;
-    constexpr double rate = 48000.0;
-    processor.prepareToPlay (rate, block);
-    auto& matrix = processor.engine().modMatrix();
-    matrix.addRouting (plumora::ModSourceID::lfo3, plumora::index (plumora::ParamID::osc1_wt_pos), 0.5f, plumora::ModScope::global, false);
-    matrix.addRouting (plumora::ModSourceID::lfo4, plumora::index (plumora::ParamID::filt_reso), 0.4f, plumora::ModScope::global, false);
-    for (const auto& [id, value] : { std::pair<const char*, float> { "lfo3_depth", 1.0f }, { "lfo3_rate", 1.5f }, { "lfo4_depth", 1.0f },
-                                     { "lfo4_rate", 0.7f }, { "lfo1_depth", 1.0f }, { "lfo2_depth", 1.0f } })
-        if (auto* parameter = processor.parameters().getParameter (id))
-            parameter->setValueNotifyingHost (parameter->convertTo0to1 (value));
+public:
+    static constexpr int block = 512;
+    static constexpr double rate = 48000.0;
 
-    OpenEditor open (processor, state);
-    if (open.editor == nullptr)
-        return;
+    explicit ChordPlayer (PlumoraAudioProcessor& processor) : audio ([this, &processor] { play (processor); }) {}
 
-    std::atomic<bool> playing { true };
-    std::thread audio ([&]
+    ~ChordPlayer()
+    {
+        playing = false;
+        audio.join();
+    }
+
+private:
+    void play (PlumoraAudioProcessor& processor)
     {
         juce::AudioBuffer<float> buffer (2, block);
         juce::MidiBuffer chord;
@@ -165,12 +158,39 @@ void editorOpenProPageChordPlaying (benchmark::State& state)
             next += period;
             std::this_thread::sleep_until (next);
         }
-    });
+    }
+
+    std::atomic<bool> playing { true };
+    std::thread audio;
+};
+
+// "First Light" playing an 8-note chord, rendered block by block in real
+// time, with four LFO routings moving knobs and cables: the message thread's
+// share of one core.
+void editorOpenProPageChordPlaying (benchmark::State& state)
+{
+    plumora::bench::quietXErrors();
+    const juce::ScopedJuceInitialiser_GUI gui;
+    PlumoraAudioProcessor processor;
+    processor.prepareToPlay (ChordPlayer::rate, ChordPlayer::block);
+    auto& matrix = processor.engine().modMatrix();
+    matrix.addRouting (plumora::ModSourceID::lfo3, plumora::index (plumora::ParamID::osc1_wt_pos), 0.5f, plumora::ModScope::global, false);
+    matrix.addRouting (plumora::ModSourceID::lfo4, plumora::index (plumora::ParamID::filt_reso), 0.4f, plumora::ModScope::global, false);
+    for (const auto& [id, value] : { std::pair<const char*, float> { "lfo3_depth", 1.0f }, { "lfo3_rate", 1.5f }, { "lfo4_depth", 1.0f },
+                                     { "lfo4_rate", 0.7f }, { "lfo1_depth", 1.0f }, { "lfo2_depth", 1.0f } })
+        if (auto* parameter = processor.parameters().getParameter (id))
+            parameter->setValueNotifyingHost (parameter->convertTo0to1 (value));
+
+    OpenEditor open (processor, state);
+    if (open.editor == nullptr)
+        return;
+
     double percent = 0.0;
-    for (auto _ : state)
-        percent = percentOfOneCoreWhileTheLoopRuns (RUSAGE_THREAD);
-    playing = false;
-    audio.join();
+    {
+        const ChordPlayer chord (processor);
+        for (auto _ : state)
+            percent = percentOfOneCoreWhileTheLoopRuns (RUSAGE_THREAD);
+    }
     state.counters["message_thread_percent_of_one_core"] = percent;
 }
 BENCHMARK (editorOpenProPageChordPlaying)->Iterations (1)->Unit (benchmark::kSecond)->UseRealTime();
@@ -183,14 +203,11 @@ void editorOpenSimplePage (benchmark::State& state)
     const juce::ScopedJuceInitialiser_GUI gui;
     PlumoraAudioProcessor processor;
     const bool animating = state.range (0) != 0;
-    constexpr int block = 512;
-    constexpr double rate = 48000.0;
-    processor.prepareToPlay (rate, block);
+    processor.prepareToPlay (ChordPlayer::rate, ChordPlayer::block);
     OpenEditor open (processor, state, 1);
     if (open.editor == nullptr)
         return;
-    std::atomic<bool> playing { animating };
-    std::thread audio;
+    std::unique_ptr<ChordPlayer> chord;
     if (animating)
     {
         auto* page = dynamic_cast<plumora::SimpleEditorContent*> (dynamic_cast<PlumoraAudioProcessorEditor*> (open.editor.get())->page());
@@ -200,30 +217,12 @@ void editorOpenSimplePage (benchmark::State& state)
                 characterBlock->setStep (3);
                 characterBlock->toggleAnimation();
             }
-        audio = std::thread ([&]
-        {
-            juce::AudioBuffer<float> buffer (2, block);
-            juce::MidiBuffer chord;
-            for (const int note : { 48, 52, 55, 59, 62, 64, 67, 71 })
-                chord.addEvent (juce::MidiMessage::noteOn (1, note, 0.8f), 0);
-            processor.processBlock (buffer, chord);
-            const auto period = std::chrono::microseconds (static_cast<long> (1e6 * block / rate));
-            auto next = std::chrono::steady_clock::now();
-            while (playing)
-            {
-                juce::MidiBuffer none;
-                processor.processBlock (buffer, none);
-                next += period;
-                std::this_thread::sleep_until (next);
-            }
-        });
+        chord = std::make_unique<ChordPlayer> (processor);
     }
     double percent = 0.0;
     for (auto _ : state)
         percent = percentOfOneCoreWhileTheLoopRuns (animating ? RUSAGE_THREAD : RUSAGE_SELF);
-    playing = false;
-    if (audio.joinable())
-        audio.join();
+    chord.reset();
     state.counters[animating ? "message_thread_percent_of_one_core" : "percent_of_one_core"] = percent;
 }
 BENCHMARK (editorOpenSimplePage)->Arg (0)->Arg (1)->Iterations (1)->Unit (benchmark::kSecond)->UseRealTime();

@@ -48,6 +48,13 @@ constexpr std::array<const char*, 9> kFilterTypes { "Off", "LP12", "LP24", "HP12
 constexpr std::array<const char*, 6> kArpRates { "1/4", "1/8", "1/16", "1/8T", "1/16T", "1/32" };
 constexpr std::array<const char*, 8> kArpPatterns { "Up", "Down", "UpDown", "Random", "As Played", "DownUp", "Random Unique", "Chord" };
 constexpr std::array<const char*, 10> kDelayDivisions { "1/4", "1/4D", "1/4T", "1/8", "1/8D", "1/8T", "1/16", "1/16D", "1/16T", "1/32" };
+constexpr std::array<const char*, 2> kOnOff { "Off", "On" };
+constexpr std::array<const char*, 2> kBypass { "On", "Bypass" };
+constexpr std::array<const char*, 3> kOscModes { "Wavetable", "SuperSaw", "Karplus-Strong" };
+constexpr std::array<const char*, 2> kFmModes { "Off", "Phase FM" };
+constexpr std::array<const char*, 2> kChorusModes { "Classic", "Ensemble" };
+constexpr std::array<const char*, 2> kPickDirections { "Down", "Up" };
+constexpr std::array<const char*, 2> kVoiceModes { "Poly", "Mono" };
 
 } // namespace
 
@@ -68,13 +75,13 @@ std::optional<std::string> parameterValueText (const ParameterSpec& definition, 
         case ParameterKind::ArpRate:       return listEntry (kArpRates, value);
         case ParameterKind::ArpPattern:    return listEntry (kArpPatterns, value);
         case ParameterKind::DelayDivision: return listEntry (kDelayDivisions, value);
-        case ParameterKind::OnOff:         return std::string (whole > 0 ? "On" : "Off");
-        case ParameterKind::Bypass:        return std::string (whole > 0 ? "Bypass" : "On");
-        case ParameterKind::OscMode:       return std::string (whole == 1 ? "SuperSaw" : whole == 2 ? "Karplus-Strong" : "Wavetable");
-        case ParameterKind::FmMode:        return std::string (value > 0.0f ? "Phase FM" : "Off");
-        case ParameterKind::ChorusMode:    return std::string (value > 0.0f ? "Ensemble" : "Classic");
-        case ParameterKind::PickDirection: return std::string (value > 0.0f ? "Up" : "Down");
-        case ParameterKind::VoiceMode:     return std::string (value > 0.0f ? "Mono" : "Poly");
+        case ParameterKind::OnOff:         return std::string (kOnOff[whole > 0 ? 1 : 0]);
+        case ParameterKind::Bypass:        return std::string (kBypass[whole > 0 ? 1 : 0]);
+        case ParameterKind::OscMode:       return std::string (kOscModes[whole == 1 || whole == 2 ? static_cast<std::size_t> (whole) : 0]);
+        case ParameterKind::FmMode:        return std::string (kFmModes[value > 0.0f ? 1 : 0]);
+        case ParameterKind::ChorusMode:    return std::string (kChorusModes[value > 0.0f ? 1 : 0]);
+        case ParameterKind::PickDirection: return std::string (kPickDirections[value > 0.0f ? 1 : 0]);
+        case ParameterKind::VoiceMode:     return std::string (kVoiceModes[value > 0.0f ? 1 : 0]);
     }
     return std::nullopt;
 }
@@ -111,13 +118,13 @@ std::vector<std::string> valueNames (ParameterKind kind)
         case ParameterKind::ArpRate:       return all (kArpRates);
         case ParameterKind::ArpPattern:    return all (kArpPatterns);
         case ParameterKind::DelayDivision: return all (kDelayDivisions);
-        case ParameterKind::OnOff:         return { "Off", "On" };
-        case ParameterKind::Bypass:        return { "On", "Bypass" };
-        case ParameterKind::OscMode:       return { "Wavetable", "SuperSaw", "Karplus-Strong" };
-        case ParameterKind::FmMode:        return { "Off", "Phase FM" };
-        case ParameterKind::ChorusMode:    return { "Classic", "Ensemble" };
-        case ParameterKind::PickDirection: return { "Down", "Up" };
-        case ParameterKind::VoiceMode:     return { "Poly", "Mono" };
+        case ParameterKind::OnOff:         return all (kOnOff);
+        case ParameterKind::Bypass:        return all (kBypass);
+        case ParameterKind::OscMode:       return all (kOscModes);
+        case ParameterKind::FmMode:        return all (kFmModes);
+        case ParameterKind::ChorusMode:    return all (kChorusModes);
+        case ParameterKind::PickDirection: return all (kPickDirections);
+        case ParameterKind::VoiceMode:     return all (kVoiceModes);
         default:                           return {};
     }
 }

@@ -116,14 +116,20 @@ void CharacterBlockComponent::paint (juce::Graphics& g)
     paintResetButton (g, l.reset.toFloat());
 }
 
-void CharacterBlockComponent::paintAnimateButton (juce::Graphics& g, juce::Rectangle<float> r) const
+// The two buttons share their body: a dark box with a faint outline.
+static void paintButtonBody (juce::Graphics& g, juce::Rectangle<float> r)
 {
-    if (r.isEmpty())
-        return;
     g.setColour (palette::blockBox);
     g.fillRoundedRectangle (r, 4.0f);
     g.setColour (palette::line.withMultipliedAlpha (0.3f));
     g.drawRoundedRectangle (r, 4.0f, 1.0f);
+}
+
+void CharacterBlockComponent::paintAnimateButton (juce::Graphics& g, juce::Rectangle<float> r) const
+{
+    if (r.isEmpty())
+        return;
+    paintButtonBody (g, r);
 
     const auto colour = state.animating ? palette::sourceLfo : palette::textDim.withMultipliedAlpha (0.5f);
     const auto c = r.getCentre();
@@ -142,10 +148,7 @@ void CharacterBlockComponent::paintResetButton (juce::Graphics& g, juce::Rectang
 {
     if (r.isEmpty())
         return;
-    g.setColour (palette::blockBox);
-    g.fillRoundedRectangle (r, 4.0f);
-    g.setColour (palette::line.withMultipliedAlpha (0.3f));
-    g.drawRoundedRectangle (r, 4.0f, 1.0f);
+    paintButtonBody (g, r);
     const float inset = 0.3f * std::min (r.getWidth(), r.getHeight());
     const auto cross = r.reduced (inset);
     g.setColour (palette::textDim.withMultipliedAlpha (0.5f));
