@@ -7,7 +7,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     juce-modules-source
     libasound2-dev libfreetype-dev libfontconfig1-dev libgl-dev
-    libx11-dev libxext-dev libxinerama-dev libxrandr-dev libxcursor-dev libxcomposite-dev
+    libx11-dev libxext-dev libxtst-dev libxinerama-dev libxrandr-dev libxcursor-dev libxcomposite-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libfftw3-dev
     xvfb xauth

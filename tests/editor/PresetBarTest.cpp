@@ -99,6 +99,47 @@ TEST_F (PresetBar, BrowsingWalksTheCompletePresetsAndWraps)
 
 namespace
 {
+// A folder nobody may write to while it lives: read-only, and for root (who
+// writes to read-only folders, as in CI) immutable as well where the file
+// system allows. problem says why when neither works.
+struct UnwritableFolder
+{
+    juce::File folder;
+    juce::String problem;
+
+    explicit UnwritableFolder (const juce::File& f) : folder (f)
+    {
+        folder.createDirectory();
+        folder.setReadOnly (true);
+        if (! writable())
+            return;
+        juce::ChildProcess chattr;
+        if (chattr.start (juce::StringArray { "chattr", "+i", folder.getFullPathName() }))
+            chattr.waitForProcessToFinish (10000);
+        if (writable())
+            problem = "cannot make " + folder.getFullPathName() + " unwritable for this user";
+    }
+
+    ~UnwritableFolder()
+    {
+        juce::ChildProcess chattr;
+        if (chattr.start (juce::StringArray { "chattr", "-i", folder.getFullPathName() }))
+            chattr.waitForProcessToFinish (10000);
+        folder.setReadOnly (false);
+        folder.deleteRecursively();
+    }
+
+    bool writable() const
+    {
+        const auto probe = folder.getChildFile ("probe");
+        const bool made = probe.create().wasOk();
+        probe.deleteFile();
+        return made;
+    }
+
+    int entries() const { return folder.getNumberOfChildFiles (juce::File::findFilesAndDirectories | juce::File::ignoreHiddenFiles, "*"); }
+};
+
 struct SavingBar : test::SectionFixture
 {
     PresetSection section { context };
@@ -163,6 +204,32 @@ TEST_F (SavingBar, AFailedSaveSaysSoAndChangesNothing)
     folder.deleteFile();
 }
 
+// The same for a preset folder, and an export folder, that cannot be written to.
+TEST_F (SavingBar, AReadOnlyFolderSaysSoAndGetsNoFile)
+{
+    PresetManager::getUserPresetFolder().deleteRecursively();
+    processor.presets().rescan();
+    const UnwritableFolder presets (PresetManager::getUserPresetFolder());
+    if (presets.problem.isNotEmpty())
+        GTEST_SKIP() << presets.problem.toStdString();
+    const auto nameBefore = processor.getCurrentPresetName();
+
+    section.finishSave (1, "Lost Sound", 0, "Lead");
+    ASSERT_EQ (messages.size(), 1u);
+    EXPECT_EQ (messages[0].first, "Preset not saved");
+    EXPECT_TRUE (messages[0].second.contains (PresetManager::userPresetFile ("Lost Sound", PresetScope::complete).getFullPathName()));
+    EXPECT_EQ (processor.getCurrentPresetName(), nameBefore);
+    EXPECT_TRUE (processor.presets().getUserPresets().empty());
+    EXPECT_EQ (presets.entries(), 0) << "nothing half-written";
+
+    const UnwritableFolder exports (juce::File::getSpecialLocation (juce::File::tempDirectory).getNonexistentChildFile ("plumora-export", ""));
+    EXPECT_FALSE (section.exportTo (exports.folder.getChildFile ("lost.pmpreset")));
+    ASSERT_EQ (messages.size(), 2u);
+    EXPECT_EQ (messages[1].first, "Preset not exported");
+    EXPECT_TRUE (messages[1].second.contains (exports.folder.getChildFile ("lost.pmpreset").getFullPathName()));
+    EXPECT_EQ (exports.entries(), 0);
+}
+
 TEST_F (SavingBar, ExportWritesExactlyTheCapturedSoundOrSaysWhyNot)
 {
     ASSERT_TRUE (processor.presets().loadPresetByName ("Reese Bass"));
@@ -182,6 +249,22 @@ TEST_F (SavingBar, ExportWritesExactlyTheCapturedSoundOrSaysWhyNot)
     EXPECT_EQ (messages[0].first, "Preset not exported");
     EXPECT_FALSE (folder.getChildFile ("missing").exists());
     folder.deleteRecursively();
+}
+
+// The export chooser opens on the desktop; a system without a desktop
+// folder (this test process's home has none at first) opens the home folder
+// rather than a folder that is not there.
+TEST (ExportChooser, OpensOnTheDesktopOrTheHomeFolderWhenThereIsNone)
+{
+    const auto home = juce::File::getSpecialLocation (juce::File::userHomeDirectory);
+    const auto desktop = juce::File::getSpecialLocation (juce::File::userDesktopDirectory);
+    if (! desktop.isAChildOf (home) || ! home.getFileName().startsWith ("plumora-test-home-"))
+        GTEST_SKIP() << "the desktop is not in a temporary home folder: " << desktop.getFullPathName();
+    desktop.deleteRecursively();
+    EXPECT_EQ (PresetSection::exportStartFolder(), home);
+    ASSERT_TRUE (desktop.createDirectory());
+    EXPECT_EQ (PresetSection::exportStartFolder(), desktop);
+    desktop.deleteRecursively();
 }
 
 // A sound saved on the S!MPLE page comes back there with its timbre and

@@ -4,7 +4,10 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/Xatom.h>
+#include <X11/extensions/XTest.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -240,6 +243,187 @@ Grab grabWindow (unsigned long window)
         }
     XDestroyImage (image);
     return grab;
+}
+
+namespace
+{
+// The server's connection for input, or why there is none.
+Display* inputConnection (std::string& problem)
+{
+    if (server == nullptr || server->connection == nullptr)
+    {
+        problem = "no private display (startPrivateDisplay first)";
+        return nullptr;
+    }
+    int event = 0, error = 0, major = 0, minor = 0;
+    if (! XTestQueryExtension (server->connection, &event, &error, &major, &minor))
+    {
+        problem = "the X server has no XTEST extension";
+        return nullptr;
+    }
+    return server->connection;
+}
+
+// Moves the pointer to a point of a window; false when the window is gone.
+bool movePointer (Display* display, unsigned long window, int x, int y)
+{
+    XWindowAttributes attributes {};
+    if (XGetWindowAttributes (display, static_cast<Window> (window), &attributes) == 0)
+        return false;
+    int rootX = 0, rootY = 0;
+    Window child = 0;
+    XTranslateCoordinates (display, static_cast<Window> (window), attributes.root, x, y, &rootX, &rootY, &child);
+    XTestFakeMotionEvent (display, XScreenNumberOfScreen (attributes.screen), rootX, rootY, CurrentTime);
+    XSync (display, False);
+    return true;
+}
+
+// A short pause between input events, as a hand leaves: toolkits read a
+// press and a release at the same instant as no click at all.
+void pause() { usleep (30000); }
+
+std::string sendKey (Display* display, KeySym symbol, bool withShift, bool withControl)
+{
+    const KeyCode code = XKeysymToKeycode (display, symbol);
+    if (code == 0)
+        return "no key for keysym " + std::to_string (symbol);
+    const KeyCode shift = XKeysymToKeycode (display, XK_Shift_L);
+    const KeyCode control = XKeysymToKeycode (display, XK_Control_L);
+    if (withControl)
+        XTestFakeKeyEvent (display, control, True, CurrentTime);
+    if (withShift)
+        XTestFakeKeyEvent (display, shift, True, CurrentTime);
+    XTestFakeKeyEvent (display, code, True, CurrentTime);
+    XTestFakeKeyEvent (display, code, False, CurrentTime);
+    if (withShift)
+        XTestFakeKeyEvent (display, shift, False, CurrentTime);
+    if (withControl)
+        XTestFakeKeyEvent (display, control, False, CurrentTime);
+    XSync (display, False);
+    pause();
+    return {};
+}
+
+std::string titleOf (Display* display, Window window)
+{
+    std::string title;
+    XTextProperty property {};
+    const Atom utf8Name = XInternAtom (display, "_NET_WM_NAME", False);
+    if (XGetTextProperty (display, window, &property, utf8Name) != 0 || XGetWMName (display, window, &property) != 0)
+    {
+        if (property.value != nullptr)
+            title.assign (reinterpret_cast<const char*> (property.value), property.nitems);
+        XFree (property.value);
+    }
+    return title;
+}
+} // namespace
+
+std::string click (unsigned long window, int x, int y)
+{
+    std::string problem;
+    Display* display = inputConnection (problem);
+    if (display == nullptr)
+        return problem;
+    if (! movePointer (display, window, x, y))
+        return "no such window";
+    pause();
+    XTestFakeButtonEvent (display, 1, True, CurrentTime);
+    XSync (display, False);
+    pause();
+    XTestFakeButtonEvent (display, 1, False, CurrentTime);
+    XSync (display, False);
+    return {};
+}
+
+std::string drag (unsigned long window, int fromX, int fromY, int toX, int toY, int steps)
+{
+    std::string problem;
+    Display* display = inputConnection (problem);
+    if (display == nullptr)
+        return problem;
+    if (! movePointer (display, window, fromX, fromY))
+        return "no such window";
+    pause();
+    XTestFakeButtonEvent (display, 1, True, CurrentTime);
+    XSync (display, False);
+    steps = steps < 1 ? 1 : steps;
+    for (int step = 1; step <= steps; ++step)
+    {
+        pause();
+        movePointer (display, window, fromX + (toX - fromX) * step / steps, fromY + (toY - fromY) * step / steps);
+    }
+    pause();
+    XTestFakeButtonEvent (display, 1, False, CurrentTime);
+    XSync (display, False);
+    return {};
+}
+
+std::string typeText (const std::string& text)
+{
+    std::string problem;
+    Display* display = inputConnection (problem);
+    if (display == nullptr)
+        return problem;
+    for (const char character : text)
+    {
+        if (! std::isalnum (static_cast<unsigned char> (character)) && character != ' ')
+            return "only letters, digits and spaces can be typed";
+        // Latin-1 keysyms are the characters' own codes.
+        const bool upper = character >= 'A' && character <= 'Z';
+        const KeySym symbol = static_cast<KeySym> (upper ? character - 'A' + 'a' : character);
+        problem = sendKey (display, symbol, upper, false);
+        if (! problem.empty())
+            return problem;
+    }
+    return {};
+}
+
+std::string pressKey (const std::string& keysymName, bool withControl)
+{
+    std::string problem;
+    Display* display = inputConnection (problem);
+    if (display == nullptr)
+        return problem;
+    const KeySym symbol = XStringToKeysym (keysymName.c_str());
+    if (symbol == NoSymbol)
+        return "no keysym named " + keysymName;
+    return sendKey (display, symbol, false, withControl);
+}
+
+std::string focusWindow (unsigned long window)
+{
+    std::string problem;
+    Display* display = inputConnection (problem);
+    if (display == nullptr)
+        return problem;
+    XSetInputFocus (display, static_cast<Window> (window), RevertToParent, CurrentTime);
+    XSync (display, False);
+    return {};
+}
+
+unsigned long findWindowNamed (const std::string& title)
+{
+    std::string problem;
+    Display* display = inputConnection (problem);
+    if (display == nullptr)
+        return 0;
+    XSync (display, False);
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (XQueryTree (display, DefaultRootWindow (display), &root, &parent, &children, &count) == 0)
+        return 0;
+    unsigned long found = 0;
+    for (unsigned int i = count; i-- > 0 && found == 0;) // topmost first
+    {
+        XWindowAttributes attributes {};
+        if (XGetWindowAttributes (display, children[i], &attributes) != 0 && attributes.map_state == IsViewable
+            && titleOf (display, children[i]) == title)
+            found = children[i];
+    }
+    XFree (children);
+    return found;
 }
 
 } // namespace plumora::test::xserver

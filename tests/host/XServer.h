@@ -31,4 +31,22 @@ struct Grab
 
 Grab grabWindow (unsigned long window);
 
+// Input as a user gives it, through the server's XTEST extension, so it
+// reaches whichever client owns the window (a hosted plug-in's view too).
+// Points are in a window's (physical) pixels. Each returns an empty string
+// when the input was sent, otherwise what went wrong.
+std::string click (unsigned long window, int x, int y);
+std::string drag (unsigned long window, int fromX, int fromY, int toX, int toY, int steps);
+// Keys typed into the window with the keyboard focus: letters, digits and
+// spaces, or one key by its keysym name ("Return", "a") with Control held or not.
+std::string typeText (const std::string& text);
+std::string pressKey (const std::string& keysymName, bool withControl);
+
+// Gives a window the keyboard focus, as a window manager does with a window
+// that opens (the private display has no window manager).
+std::string focusWindow (unsigned long window);
+
+// The first mapped top-level window with this title, or 0.
+unsigned long findWindowNamed (const std::string& title);
+
 } // namespace plumora::test::xserver

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <juce_core/juce_core.h>
+#include <juce_gui_basics/juce_gui_basics.h>
 
 namespace plumora
 {
@@ -16,6 +16,13 @@ inline juce::String notWrittenText (const juce::File& file)
 {
     return "Plumora could not write " + file.getFullPathName()
            + ". Check that its folder exists and can be written to, and that the disk is not full.";
+}
+
+// A warning box centred over the editor, at its scale, rather than in the
+// middle of the screen.
+inline void showWarningOver (juce::Component& editor, const juce::String& title, const juce::String& text)
+{
+    juce::AlertWindow::showMessageBoxAsync (juce::MessageBoxIconType::WarningIcon, title, text, "OK", &editor);
 }
 
 } // namespace plumora

@@ -28,10 +28,7 @@ PresetSection::PresetSection (EditorContext& editorContext) : context (editorCon
     next.onClick = [this] { nextPreset(); };
     save.onClick = [this] { savePreset(); };
     exportFile.onClick = [this] { exportPreset(); };
-    showMessage = [] (const juce::String& title, const juce::String& text)
-    {
-        juce::AlertWindow::showMessageBoxAsync (juce::MessageBoxIconType::WarningIcon, title, text);
-    };
+    showMessage = [this] (const juce::String& title, const juce::String& text) { showWarningOver (*getTopLevelComponent(), title, text); };
     askForNameAgain = [this] { savePreset(); };
     addAndMakeVisible (morph);
     context.presets().addListener (this);
@@ -92,7 +89,7 @@ const juce::StringArray kCategories { "Pad", "Lead", "Bass", "Pluck", "Texture",
 
 void PresetSection::savePreset()
 {
-    auto* dialog = new juce::AlertWindow ("Save Preset", "Configure your preset:", juce::MessageBoxIconType::NoIcon);
+    auto* dialog = new juce::AlertWindow ("Save Preset", "Configure your preset:", juce::MessageBoxIconType::NoIcon, getTopLevelComponent());
     dialog->addTextEditor ("name", context.presets().getCurrentPresetName(), "Preset name:");
     dialog->addComboBox ("scope", kScopes, "Scope:");
     dialog->addComboBox ("category", kCategories, "Category:");
@@ -107,6 +104,8 @@ void PresetSection::savePreset()
             safe->finishSave (result, dialog->getTextEditorContents ("name"), dialog->getComboBoxComponent ("scope")->getSelectedItemIndex(),
                               dialog->getComboBoxComponent ("category")->getText());
     }), true);
+    // The name is selected: typing replaces it, Return saves.
+    dialog->getTextEditor ("name")->grabKeyboardFocus();
 }
 
 void PresetSection::finishSave (int result, const juce::String& presetName, int scopeIndex, const juce::String& category)
@@ -131,8 +130,7 @@ void PresetSection::finishSave (int result, const juce::String& presetName, int 
 
 void PresetSection::exportPreset()
 {
-    chooser = std::make_unique<juce::FileChooser> ("Export Preset", juce::File::getSpecialLocation (juce::File::userDesktopDirectory),
-                                                   "*.pmpreset");
+    chooser = std::make_unique<juce::FileChooser> ("Export Preset", exportStartFolder(), "*.pmpreset");
     juce::Component::SafePointer<PresetSection> safe (this);
     chooser->launchAsync (juce::FileBrowserComponent::saveMode | juce::FileBrowserComponent::canSelectFiles,
                           [safe] (const juce::FileChooser& chosen)
@@ -140,6 +138,12 @@ void PresetSection::exportPreset()
         if (safe != nullptr && chosen.getResult() != juce::File())
             safe->exportTo (chosen.getResult());
     });
+}
+
+juce::File PresetSection::exportStartFolder()
+{
+    const auto desktop = juce::File::getSpecialLocation (juce::File::userDesktopDirectory);
+    return desktop.isDirectory() ? desktop : juce::File::getSpecialLocation (juce::File::userHomeDirectory);
 }
 
 bool PresetSection::exportTo (const juce::File& file)

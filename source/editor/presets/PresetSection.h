@@ -32,6 +32,9 @@ public:
     void finishSave (int result, const juce::String& name, int scopeIndex, const juce::String& category);
     // Asks where to export; the file chosen comes back through exportTo.
     void exportPreset();
+    // Where that chooser opens: the desktop, or the home folder when there
+    // is no desktop folder.
+    static juce::File exportStartFolder();
     // Writes the current sound (values away from their defaults) to file.
     bool exportTo (const juce::File& file);
 

@@ -45,10 +45,7 @@ SimpleEditorContent::SimpleEditorContent (EditorContext& editorContext)
     addAndMakeVisible (*arpStrip);
 
     save.onClick = [this] { savePreset(); };
-    showMessage = [] (const juce::String& title, const juce::String& text)
-    {
-        juce::AlertWindow::showMessageBoxAsync (juce::MessageBoxIconType::WarningIcon, title, text);
-    };
+    showMessage = [this] (const juce::String& title, const juce::String& text) { showWarningOver (*getTopLevelComponent(), title, text); };
     askForNameAgain = [this] { savePreset(); };
     resetAll.onClick = [this]
     {
@@ -114,7 +111,7 @@ void SimpleEditorContent::recordSimpleMeta()
 void SimpleEditorContent::savePreset()
 {
     recordSimpleMeta();
-    auto* dialog = new juce::AlertWindow ("Save Preset", "Name your preset:", juce::MessageBoxIconType::NoIcon);
+    auto* dialog = new juce::AlertWindow ("Save Preset", "Name your preset:", juce::MessageBoxIconType::NoIcon, getTopLevelComponent());
     dialog->addTextEditor ("name", context.presets().getCurrentPresetName(), "Preset name:");
     dialog->addComboBox ("category", { "Pad", "Lead", "Bass", "Pluck", "Texture", "Keys", "FX" }, "Category:");
     dialog->getComboBoxComponent ("category")->setSelectedItemIndex (0, juce::dontSendNotification);
@@ -126,6 +123,8 @@ void SimpleEditorContent::savePreset()
         if (safe != nullptr)
             safe->finishSave (result, dialog->getTextEditorContents ("name"), dialog->getComboBoxComponent ("category")->getText());
     }), true);
+    // The name is selected: typing replaces it, Return saves.
+    dialog->getTextEditor ("name")->grabKeyboardFocus();
 }
 
 void SimpleEditorContent::finishSave (int result, const juce::String& name, const juce::String& category)
@@ -138,7 +137,10 @@ void SimpleEditorContent::finishSave (int result, const juce::String& name, cons
     }
     const auto trimmed = name.trim();
     if (trimmed.isEmpty())
+    {
+        manager.clearPendingSimpleMeta();
         return;
+    }
     if (manager.isNameTaken (trimmed))
     {
         showMessage ("Name already in use", nameTakenText (trimmed));
