@@ -141,6 +141,14 @@ void applyStep (CharacterMapState& state, int stepIndex, const ParameterWriter& 
     matrix.replaceRoutings (std::move (routings));
 }
 
+void restoreStep (CharacterMapState& state, int stepIndex)
+{
+    if (stepIndex < 0 || stepIndex >= static_cast<int> (state.map.steps.size()))
+        return;
+    state.currentStep = stepIndex;
+    state.addedRoutings = state.map.steps[static_cast<std::size_t> (stepIndex)].routings;
+}
+
 void resetMap (CharacterMapState& state, const ParameterWriter& writer)
 {
     state.currentStep = -1;

@@ -30,6 +30,12 @@ struct CharacterMapState
 // parameters. An index outside the steps is ignored.
 void applyStep (CharacterMapState& state, int stepIndex, const ParameterWriter& writer);
 
+// Makes step i the chosen one without touching the sound, for a restored
+// preset that holds the step's values and routings already (and whatever
+// the user changed after it); the next step replaces those routings as if
+// this one had been applied. An index outside the steps is ignored.
+void restoreStep (CharacterMapState& state, int stepIndex);
+
 // No step, no animation: removes the step's routings and every routing onto
 // a map parameter (hand-made ones too), and returns the map parameters to
 // their defaults.

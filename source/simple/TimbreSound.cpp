@@ -39,14 +39,18 @@ std::vector<ParamID> applyTimbre (const Timbre& timbre, const std::vector<ParamI
     writer.set (ParamID::noise_level, timbre.noiseLevel);
     writer.set (ParamID::osc2_level, timbre.osc2Enabled ? kOsc2LevelWhenEnabled : 0.0f);
 
-    std::vector<ParamID> extraParams;
-    extraParams.reserve (timbre.extraParams.size());
     for (const auto& setting : timbre.extraParams)
-    {
         writer.set (setting.id, setting.value);
-        extraParams.push_back (setting.id);
-    }
-    return extraParams;
+    return extraParamIds (timbre);
+}
+
+std::vector<ParamID> extraParamIds (const Timbre& timbre)
+{
+    std::vector<ParamID> ids;
+    ids.reserve (timbre.extraParams.size());
+    for (const auto& setting : timbre.extraParams)
+        ids.push_back (setting.id);
+    return ids;
 }
 
 } // namespace plumora

@@ -32,4 +32,8 @@ private:
 std::vector<ParamID> applyTimbre (const Timbre& timbre, const std::vector<ParamID>& previousExtraParams,
                                   WavetableCache& cache, const ParameterWriter& writer);
 
+// The parameters a timbre's extraParams set: what applyTimbre returns,
+// without applying anything.
+std::vector<ParamID> extraParamIds (const Timbre& timbre);
+
 } // namespace plumora

@@ -290,6 +290,12 @@ TEST (SimpleSave, ASavedSimplePresetRestoresItsTimbreAndSteps)
     EXPECT_EQ (titles, std::vector<juce::String> { "Name already in use" });
     EXPECT_EQ (askedAgain, 1);
 
+    // Touched after the choices: the saved sound is what the user hears now.
+    for (const auto& [id, value] : { std::pair { "filt_cutoff", 0.21f }, { "sub_level", 0.63f }, { "osc1_wt_pos", 0.44f } })
+        f.processor.parameters().getParameter (id)->setValueNotifyingHost (value);
+    const auto valuesSaved = plainValues (f.processor);
+    const auto routingsSaved = f.processor.engine().modMatrix().routings().size();
+
     page->recordSimpleMeta();
     page->finishSave (1, "My Low End", "Bass");
     const auto file = PresetManager::userPresetFile ("My Low End", PresetScope::complete);
@@ -308,6 +314,12 @@ TEST (SimpleSave, ASavedSimplePresetRestoresItsTimbreAndSteps)
     EXPECT_EQ (page->characterBlocks()[0]->getCurrentStep(), 3);
     EXPECT_EQ (page->characterBlocks()[4]->getCurrentStep(), 4);
     EXPECT_EQ (page->characterBlocks()[2]->getCurrentStep(), 1) << "a step saved as none leaves the block as it was";
+    EXPECT_EQ (plainValues (f.processor), valuesSaved) << "showing the choices applied them over the saved sound";
+    EXPECT_EQ (f.processor.engine().modMatrix().routings().size(), routingsSaved);
+    // The next step replaces the restored step's routings, as after a click.
+    page->characterBlocks()[0]->setStep (0);
+    page->characterBlocks()[0]->setStep (3);
+    EXPECT_EQ (f.processor.engine().modMatrix().routings().size(), routingsSaved);
 
     page->recordSimpleMeta();
     page->finishSave (0, "Never", "Pad");

@@ -71,10 +71,10 @@ void SimpleEditorContent::currentPresetChanged (const juce::String& name)
 }
 
 // The timbre and the steps a preset was made with become the page's
-// selection. Their values are the preset's own (the factory S!MPLE presets
-// hold exactly what their timbre and steps set), and the sound map only
-// takes the timbre's maps without moving anything: restoring a preset on
-// this page must sound exactly like loading it on the other.
+// selection, shown without being applied: the preset holds their values and
+// routings, and whatever the user changed after choosing them, so restoring
+// a preset on this page sounds exactly like loading it on the other. The
+// sound map only takes the timbre's maps.
 void SimpleEditorContent::restoreSimpleMeta (const juce::String& presetName)
 {
     const PresetDocument* found = nullptr;
@@ -88,11 +88,11 @@ void SimpleEditorContent::restoreSimpleMeta (const juce::String& presetName)
     if (meta.timbreName.isNotEmpty() && meta.timbreCategory.isNotEmpty())
     {
         const juce::ScopedValueSetter<bool> quiet (restoring, true);
-        library->selectByNames (meta.timbreCategory, meta.timbreName);
+        library->showByNames (meta.timbreCategory, meta.timbreName);
     }
     for (std::size_t i = 0; i < std::min<std::size_t> (blocks.size(), meta.steps.size()); ++i)
         if (meta.steps[i] >= 0)
-            blocks[i]->setStep (meta.steps[i]);
+            blocks[i]->showRestoredStep (meta.steps[i]);
 }
 
 void SimpleEditorContent::recordSimpleMeta()

@@ -22,6 +22,12 @@ void CharacterBlockComponent::setStep (int stepIndex)
     repaint();
 }
 
+void CharacterBlockComponent::showRestoredStep (int stepIndex)
+{
+    restoreStep (state, stepIndex);
+    repaint();
+}
+
 void CharacterBlockComponent::reset()
 {
     resetMap (state, context.parameterWriter());

@@ -25,6 +25,8 @@ public:
 
     // Applies step i (what a click on its box does) and shows it.
     void setStep (int stepIndex);
+    // Shows step i as chosen for a restored preset, writing nothing.
+    void showRestoredStep (int stepIndex);
     void reset();
     void toggleAnimation();
 

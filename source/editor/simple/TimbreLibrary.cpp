@@ -33,8 +33,7 @@ TimbreLibrary::TimbreLibrary (EditorContext& editorContext, std::vector<TimbreCa
     : context (editorContext), categories (std::move (library))
 {
     // Shown where the sound is now; read only, so building writes nothing.
-    if (auto* parameter = context.parameter (ParamID::osc1_wt_pos))
-        position = parameter->convertFrom0to1 (parameter->getValue());
+    position = soundsWtPosition();
     if (categories.empty())
         note = "No timbres found";
     else
@@ -68,7 +67,15 @@ void TimbreLibrary::selectCategory (int index)
     repaint();
 }
 
-void TimbreLibrary::selectTimbre (int index)
+float TimbreLibrary::soundsWtPosition() const
+{
+    const auto* parameter = context.parameter (ParamID::osc1_wt_pos);
+    return parameter != nullptr ? parameter->convertFrom0to1 (parameter->getValue()) : 0.0f;
+}
+
+void TimbreLibrary::selectTimbre (int index) { chooseTimbre (index, true); }
+
+void TimbreLibrary::chooseTimbre (int index, bool applyToSound)
 {
     const auto* timbres = shownTimbres();
     if (timbres == nullptr || index < 0 || index >= static_cast<int> (timbres->size()))
@@ -78,19 +85,26 @@ void TimbreLibrary::selectTimbre (int index)
 
     const auto writer = context.parameterWriter();
     const auto id = chosen.wavetable.toStdString();
-    if (isFactoryWavetableName (id))
+    note.clear();
+    if (! applyToSound)
+    {
+        extraParams = extraParamIds (chosen);
+        shownTable = context.wavetable (0);
+        position = soundsWtPosition();
+    }
+    else if (isFactoryWavetableName (id))
     {
         extraParams = applyTimbre (chosen, extraParams, tables, writer);
         shownTable = tables.get (id);
-        note.clear();
+        position = juce::jlimit (0.0f, 1.0f, chosen.defaultWtPosition);
     }
     else
     {
         extraParams = applyKeepingTable (chosen, extraParams, tables, writer);
         shownTable = context.wavetable (0);
         note = unknownTableNote (chosen.wavetable);
+        position = juce::jlimit (0.0f, 1.0f, chosen.defaultWtPosition);
     }
-    position = juce::jlimit (0.0f, 1.0f, chosen.defaultWtPosition);
     rebuildTraces();
 
     if (onTimbreSelected)
@@ -100,6 +114,16 @@ void TimbreLibrary::selectTimbre (int index)
 
 void TimbreLibrary::selectByNames (const juce::String& categoryName, const juce::String& timbreName)
 {
+    chooseByNames (categoryName, timbreName, true);
+}
+
+void TimbreLibrary::showByNames (const juce::String& categoryName, const juce::String& timbreName)
+{
+    chooseByNames (categoryName, timbreName, false);
+}
+
+void TimbreLibrary::chooseByNames (const juce::String& categoryName, const juce::String& timbreName, bool applyToSound)
+{
     for (std::size_t c = 0; c < categories.size(); ++c)
     {
         if (categories[c].name != categoryName)
@@ -108,7 +132,7 @@ void TimbreLibrary::selectByNames (const juce::String& categoryName, const juce:
         const auto& timbres = categories[c].timbres;
         for (std::size_t t = 0; t < timbres.size(); ++t)
             if (timbres[t].name == timbreName)
-                return selectTimbre (static_cast<int> (t));
+                return chooseTimbre (static_cast<int> (t), applyToSound);
         return;
     }
 }

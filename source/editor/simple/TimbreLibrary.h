@@ -23,7 +23,8 @@ public:
     // Selects the first category, if any; applies no timbre.
     TimbreLibrary (EditorContext& context, std::vector<TimbreCategory> categories);
 
-    // After a timbre was applied; the page hands its maps to the sound map.
+    // After a timbre was applied or shown; the page hands its maps to the
+    // sound map.
     std::function<void (const Timbre&)> onTimbreSelected;
 
     // Out-of-range indices are ignored. Selecting a category clears the
@@ -33,6 +34,9 @@ public:
     // Exact names, as saved with a preset: a missing category changes
     // nothing; a missing timbre leaves just its category selected.
     void selectByNames (const juce::String& categoryName, const juce::String& timbreName);
+    // The same selection for a restored preset, writing nothing: the preset
+    // holds what the timbre set and whatever the user changed after it.
+    void showByNames (const juce::String& categoryName, const juce::String& timbreName);
 
     int selectedCategoryIndex() const noexcept { return category; }
     int selectedTimbreIndex() const noexcept { return timbre; }
@@ -54,6 +58,9 @@ public:
 
 private:
     const std::vector<Timbre>* shownTimbres() const noexcept;
+    void chooseTimbre (int index, bool applyToSound);
+    void chooseByNames (const juce::String& categoryName, const juce::String& timbreName, bool applyToSound);
+    float soundsWtPosition() const;
     void layOut();
     void rebuildThumbnails();
     void rebuildTraces();
