@@ -316,6 +316,20 @@ TEST (SimpleSave, ASavedSimplePresetRestoresItsTimbreAndSteps)
     EXPECT_EQ (page->characterBlocks()[2]->getCurrentStep(), 1) << "a step saved as none leaves the block as it was";
     EXPECT_EQ (plainValues (f.processor), valuesSaved) << "showing the choices applied them over the saved sound";
     EXPECT_EQ (f.processor.engine().modMatrix().routings().size(), routingsSaved);
+
+    // A host reopening the project while this page is open: the same again.
+    juce::MemoryBlock project;
+    f.processor.getStateInformation (project);
+    ASSERT_TRUE (f.processor.presets().loadPresetByName ("Warm Pad"));
+    page->resetAllButton().onClick();
+    f.processor.setStateInformation (project.getData(), static_cast<int> (project.getSize()));
+    ASSERT_NE (page->timbreLibrary().selectedTimbre(), nullptr);
+    EXPECT_EQ (page->timbreLibrary().selectedTimbre()->name, "Sub Bass");
+    for (const auto [block, step] : { std::pair { 0, 3 }, { 1, 2 }, { 3, 0 }, { 4, 4 } })
+        EXPECT_EQ (page->characterBlocks()[static_cast<std::size_t> (block)]->getCurrentStep(), step) << "block " << block;
+    EXPECT_EQ (plainValues (f.processor), valuesSaved) << "the restored project is not the one saved";
+    EXPECT_EQ (f.processor.engine().modMatrix().routings().size(), routingsSaved);
+
     // The next step replaces the restored step's routings, as after a click.
     page->characterBlocks()[0]->setStep (0);
     page->characterBlocks()[0]->setStep (3);
@@ -326,6 +340,7 @@ TEST (SimpleSave, ASavedSimplePresetRestoresItsTimbreAndSteps)
     f.processor.presets().savePreset ("Plain", {}, PresetScope::complete);
     EXPECT_FALSE (presetFromJson (PresetManager::userPresetFile ("Plain", PresetScope::complete).loadFileAsString()).simpleMeta.present)
         << "Cancel dropped the recorded timbre and steps";
+    PresetManager::getUserPresetFolder().deleteRecursively();
 }
 
 // The user preset folder deleted while the editor is open: a save makes it
@@ -352,4 +367,5 @@ TEST (SimpleSave, ADeletedFolderOrAVanishedCategoryStillSavesAndRestores)
     ASSERT_TRUE (f.processor.presets().loadPresetByName ("From Another Install"));
     for (std::size_t i = 0; i < 5; ++i)
         EXPECT_EQ (page->characterBlocks()[i]->getCurrentStep(), meta.steps[i]) << i;
+    PresetManager::getUserPresetFolder().deleteRecursively();
 }
