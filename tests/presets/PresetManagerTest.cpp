@@ -66,6 +66,8 @@ TEST_F (ManagerFixture, SavesUnderMangledNamesAndRefusesTakenOnes)
     EXPECT_EQ (manager.savePreset ("", {}, PresetScope::complete), juce::File());
     EXPECT_TRUE (manager.isNameTaken (" bloom pad 2 "));
     EXPECT_FALSE (manager.isNameTaken ("   "));
+    EXPECT_EQ (manager.savePreset ("warm PAD", {}, PresetScope::complete), juce::File()) << "a factory name in other letters is taken too";
+    EXPECT_EQ (manager.getUserPresets().size(), 1u);
 
     EXPECT_EQ (presetFileName ("Deep Bass: V2"), "deep-bass--v2.pmpreset");
 }
