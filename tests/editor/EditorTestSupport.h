@@ -10,8 +10,23 @@
 
 #include <memory>
 
+namespace juce
+{
+// JUCE's own step of its message loop (the tests may not run the loop).
+bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
+} // namespace juce
+
 namespace plumora::test
 {
+
+// Delivers what waits on the message thread: asynchronous button clicks,
+// messages posted from other threads.
+inline void deliverPendingMessages()
+{
+    while (juce::dispatchNextMessageOnSystemQueue (true))
+    {
+    }
+}
 
 struct EditorFixture
 {

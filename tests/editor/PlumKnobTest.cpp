@@ -77,8 +77,8 @@ TEST_F (KnobFixture, BindsToItsParameterAndShowsTheCataloguesText)
     EXPECT_FLOAT_EQ (hostValue (ParamID::filt_cutoff), 1200.0f);
     EXPECT_EQ (cutoff.getTextFromValue (cutoff.getValue()), "1200 Hz");
     EXPECT_EQ (volume.getTextFromValue (0.8), "80%");
-    EXPECT_FALSE (cutoff.getWantsKeyboardFocus());
-    EXPECT_FALSE (cutoff.getMouseClickGrabsKeyboardFocus());
+    EXPECT_TRUE (cutoff.getWantsKeyboardFocus()) << "reached with Tab";
+    EXPECT_FALSE (cutoff.getMouseClickGrabsKeyboardFocus()) << "a click leaves the focus with the on-screen keyboard";
 
     // The host moving the parameter moves the knob.
     processor.parameters().getParameter ("master_vol")->setValueNotifyingHost (0.25f);

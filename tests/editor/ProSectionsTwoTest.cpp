@@ -219,8 +219,6 @@ TEST_F (ProSectionsTwo, MasterSectionLayoutAndModWheel)
     EXPECT_EQ (wheel.getMaximum(), 1.0);
     EXPECT_EQ (wheel.getInterval(), 0.01);
     EXPECT_EQ (wheel.getValue(), 0.0);
-    EXPECT_FALSE (wheel.getWantsKeyboardFocus());
-    EXPECT_FALSE (wheel.getMouseClickGrabsKeyboardFocus());
     EXPECT_EQ (wheel.getTooltip(), "Virtual Mod Wheel (CC#1). Route in the mod matrix to control any parameter.");
 
     // The wheel and MIDI controller 1 write the same engine value.

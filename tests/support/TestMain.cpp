@@ -21,6 +21,9 @@ struct TemporaryHome
        #else
         setenv ("HOME", folder.getFullPathName().toRawUTF8(), 1);
         unsetenv ("XDG_CONFIG_HOME");
+        // Without a display of its own a test must not find one: JUCE would
+        // take the default ":0", which may be another test's private one.
+        setenv ("DISPLAY", "", 0);
        #endif
     }
 

@@ -36,10 +36,12 @@ PlumKnob::PlumKnob (EditorContext& editorContext, ParamID parameter, juce::Strin
       name (std::move (knobName))
 {
     setRotaryParameters (static_cast<float> (kStartAngle), static_cast<float> (kEndAngle), true);
-    setWantsKeyboardFocus (false);
+    // Reached with Tab; a click leaves the focus with the on-screen keyboard.
+    setWantsKeyboardFocus (true);
     setMouseClickGrabsKeyboardFocus (false);
     setDoubleClickReturnValue (false, 0.0);
     setName (name);
+    setTitle (parameterSpec (paramId).name);
 
     nameLabel.setText (name, juce::dontSendNotification);
     nameLabel.setJustificationType (juce::Justification::centred);

@@ -58,6 +58,8 @@ public:
     void handleMenuChoice (int itemId);
 
     void paint (juce::Graphics&) override;
+    void focusGained (FocusChangeType) override { repaint(); }
+    void focusLost (FocusChangeType) override { repaint(); }
     void resized() override;
     void mouseDown (const juce::MouseEvent&) override;
     void mouseDrag (const juce::MouseEvent&) override;

@@ -5,6 +5,7 @@
 
 #include "ModSourceInfo.h"
 #include "editor/look/Palette.h"
+#include "editor/look/PlumoraLookAndFeel.h"
 
 #include <cmath>
 
@@ -93,6 +94,9 @@ void PlumKnob::paint (juce::Graphics& g)
     g.setFont (palette::font (11.0f));
     g.drawText (getTextFromValue (getValue()), juce::Rectangle<float> (d.cx - 40.0f, d.cy + d.outer + 2.0f, 80.0f, 16.0f),
                 juce::Justification::centred, false);
+
+    if (hasKeyboardFocus (false))
+        PlumoraLookAndFeel::drawFocusOutline (g, getLocalBounds().toFloat());
 
     if (dragOver)
     {

@@ -27,6 +27,8 @@ inline const juce::Colour knobShade { 0x18000000 };
 inline const juce::Colour knobRim { 0xff3c3c34 };
 inline const juce::Colour knobInnerRing { 0x0cffffff };
 inline const juce::Colour dropHighlight { 0x4c8dc63f };
+// Around the control that has the keyboard focus (reached with Tab).
+inline const juce::Colour focusOutline { 0xb38dc63f };
 constexpr juce::uint8 modulationRingAlpha = 0x99;
 constexpr juce::uint8 handleAlpha = 0x26;
 constexpr juce::uint8 handlePressedAlpha = 0x66;

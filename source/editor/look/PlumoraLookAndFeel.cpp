@@ -69,4 +69,34 @@ void PlumoraLookAndFeel::styleTab (juce::TextButton& button, bool selected)
     button.setColour (juce::TextButton::textColourOffId, selected ? palette::text : palette::textDim);
 }
 
+void PlumoraLookAndFeel::drawFocusOutline (juce::Graphics& g, juce::Rectangle<float> bounds)
+{
+    g.setColour (palette::focusOutline);
+    g.drawRoundedRectangle (bounds.reduced (0.75f), 3.0f, 1.5f);
+}
+
+void PlumoraLookAndFeel::drawButtonBackground (juce::Graphics& g, juce::Button& button, const juce::Colour& background, bool highlighted,
+                                               bool down)
+{
+    LookAndFeel_V4::drawButtonBackground (g, button, background, highlighted, down);
+    if (button.hasKeyboardFocus (false))
+        drawFocusOutline (g, button.getLocalBounds().toFloat());
+}
+
+void PlumoraLookAndFeel::drawComboBox (juce::Graphics& g, int width, int height, bool down, int buttonX, int buttonY, int buttonW,
+                                       int buttonH, juce::ComboBox& box)
+{
+    LookAndFeel_V4::drawComboBox (g, width, height, down, buttonX, buttonY, buttonW, buttonH, box);
+    if (box.hasKeyboardFocus (false))
+        drawFocusOutline (g, box.getLocalBounds().toFloat());
+}
+
+void PlumoraLookAndFeel::drawLinearSlider (juce::Graphics& g, int x, int y, int width, int height, float position, float minPosition,
+                                           float maxPosition, juce::Slider::SliderStyle style, juce::Slider& slider)
+{
+    LookAndFeel_V4::drawLinearSlider (g, x, y, width, height, position, minPosition, maxPosition, style, slider);
+    if (slider.hasKeyboardFocus (false))
+        drawFocusOutline (g, slider.getLocalBounds().toFloat());
+}
+
 } // namespace plumora

@@ -1,7 +1,9 @@
 #include "ModMatrixGrid.h"
 
+#include "editor/controls/Accessibility.h"
 #include "editor/controls/ModSourceInfo.h"
 #include "editor/look/Palette.h"
+#include "editor/look/PlumoraLookAndFeel.h"
 
 #include <cmath>
 
@@ -29,6 +31,9 @@ bool isBanded (int index) noexcept { return (index / 5) % 2 == 1; }
 ModMatrixGrid::ModMatrixGrid (EditorContext& editorContext) : context (editorContext)
 {
     setOpaque (true);
+    setTitle ("Modulation matrix");
+    setWantsKeyboardFocus (true);
+    setMouseClickGrabsKeyboardFocus (false); // the on-screen keyboard keeps the focus
     refresh();
 }
 
@@ -170,6 +175,8 @@ void ModMatrixGrid::paint (juce::Graphics& g)
                     g.drawEllipse (dot.reduced (0.75f), 1.5f); // a negative depth is a ring
             }
         }
+    if (hasKeyboardFocus (false))
+        PlumoraLookAndFeel::drawFocusOutline (g, geo.cellBounds (cursor.row, cursor.column).toFloat().expanded (1.0f));
 }
 
 void ModMatrixGrid::mouseDown (const juce::MouseEvent& e)
@@ -266,6 +273,78 @@ void ModMatrixGrid::showRemoveMenu (Cell cell)
         if (safe != nullptr && result == 1)
             safe->removeRoutingAt (cell);
     });
+}
+
+juce::String ModMatrixGrid::cellDescription (Cell cell) const
+{
+    const auto text = modSourceShortName (rowSource (cell.row)) + " to " + parameterSpec (columns()[static_cast<std::size_t> (cell.column)]).name;
+    if (const auto existing = routingAt (cell))
+        return text + ", depth " + depthText (context.routings()[*existing].depth);
+    return text + ", no routing";
+}
+
+void ModMatrixGrid::moveKeyboardCell (int rows, int columnsToMove)
+{
+    cursor = { juce::jlimit (0, rowCount - 1, cursor.row + rows), juce::jlimit (0, columnCount - 1, cursor.column + columnsToMove) };
+    repaint();
+    if (auto* handler = getAccessibilityHandler())
+        handler->notifyAccessibilityEvent (juce::AccessibilityEvent::valueChanged);
+}
+
+void ModMatrixGrid::toggleRoutingAt (Cell cell)
+{
+    if (routingAt (cell))
+        return removeRoutingAt (cell);
+    const auto source = rowSource (cell.row);
+    context.addRouting (source, columns()[static_cast<std::size_t> (cell.column)], 0.5f, gridScope (source));
+    refresh();
+}
+
+void ModMatrixGrid::setDepthAt (Cell cell, float depth)
+{
+    if (! std::isfinite (depth))
+        return;
+    depth = juce::jlimit (-1.0f, 1.0f, depth);
+    if (const auto existing = routingAt (cell))
+        context.setRoutingDepth (static_cast<int> (*existing), depth);
+    else
+    {
+        const auto source = rowSource (cell.row);
+        context.addRouting (source, columns()[static_cast<std::size_t> (cell.column)], depth, gridScope (source));
+    }
+    refresh();
+}
+
+bool ModMatrixGrid::keyPressed (const juce::KeyPress& key)
+{
+    const auto code = key.getKeyCode();
+    if (code == juce::KeyPress::leftKey || code == juce::KeyPress::rightKey)
+        moveKeyboardCell (0, code == juce::KeyPress::leftKey ? -1 : 1);
+    else if (code == juce::KeyPress::upKey || code == juce::KeyPress::downKey)
+        moveKeyboardCell (code == juce::KeyPress::upKey ? -1 : 1, 0);
+    else if (code == juce::KeyPress::returnKey || code == juce::KeyPress::spaceKey)
+        toggleRoutingAt (cursor);
+    else if (code == juce::KeyPress::deleteKey || code == juce::KeyPress::backspaceKey)
+        removeRoutingAt (cursor);
+    else if (const auto character = key.getTextCharacter(); (character == '+' || character == '-') && routingAt (cursor))
+        setDepthAt (cursor, context.routings()[*routingAt (cursor)].depth + (character == '+' ? 0.05f : -0.05f));
+    else
+        return false;
+    return true;
+}
+
+std::unique_ptr<juce::AccessibilityHandler> ModMatrixGrid::createAccessibilityHandler()
+{
+    return drawnControlHandler (*this, juce::AccessibilityRole::group,
+                                { [this] { return cellDescription (cursor); },
+                                  // A depth, alone or ending a text ("depth -0.25").
+                                  [this] (const juce::String& text)
+                                  {
+                                      const auto number = text.trim().fromLastOccurrenceOf (" ", false, false);
+                                      if (number.containsAnyOf ("0123456789"))
+                                          setDepthAt (cursor, number.getFloatValue());
+                                  },
+                                  [this] { toggleRoutingAt (cursor); } });
 }
 
 } // namespace plumora

@@ -44,6 +44,20 @@ public:
 
     juce::TextEditor* depthEditor() const noexcept { return editor.get(); }
 
+    // The keyboard's and screen readers' way in: a cell cursor moved with the
+    // arrow keys; Return or Space adds or removes its routing, + and - step
+    // its depth, Delete removes it. Screen readers read the cell as "LFO1 to
+    // Filter Cutoff, depth 0.50" and may type a depth for it.
+    Cell keyboardCell() const noexcept { return cursor; }
+    void moveKeyboardCell (int rows, int columns);
+    juce::String cellDescription (Cell cell) const;
+    void toggleRoutingAt (Cell cell);
+    void setDepthAt (Cell cell, float depth);
+    bool keyPressed (const juce::KeyPress&) override;
+    void focusGained (FocusChangeType) override { repaint(); }
+    void focusLost (FocusChangeType) override { repaint(); }
+    std::unique_ptr<juce::AccessibilityHandler> createAccessibilityHandler() override;
+
     void paint (juce::Graphics&) override;
     void mouseDown (const juce::MouseEvent&) override;
     void mouseDrag (const juce::MouseEvent&) override;
@@ -78,6 +92,7 @@ private:
     float depthAtPress = 0.0f;
     bool draggingDepth = false;
     std::optional<Cell> pendingRemoval;
+    Cell cursor { 0, 0 };
     InlineTextEditor editor;
 };
 

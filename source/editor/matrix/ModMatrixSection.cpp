@@ -11,7 +11,6 @@ ModMatrixSection::ModMatrixSection (EditorContext& context) : matrixGrid (contex
     setName ("MOD MATRIX");
     expand.setColour (juce::TextButton::buttonColourId, palette::line);
     expand.setColour (juce::TextButton::textColourOffId, palette::textDim);
-    expand.setWantsKeyboardFocus (false);
     expand.onClick = [this]
     {
         expanded = ! expanded;

@@ -1,5 +1,6 @@
 #include "ModSourceDragHandle.h"
 
+#include "editor/controls/Accessibility.h"
 #include "editor/controls/ModSourceInfo.h"
 #include "editor/look/Palette.h"
 
@@ -9,6 +10,7 @@ namespace plumora
 ModSourceDragHandle::ModSourceDragHandle (ModSourceID source) : handleSource (source)
 {
     setName (modSourceShortName (source));
+    setTitle (modSourceShortName (source) + ": drag onto a knob to modulate it");
     setMouseCursor (juce::MouseCursor::DraggingHandCursor);
 }
 
@@ -46,6 +48,11 @@ void ModSourceDragHandle::dragEnded()
         return;
     pressed = false;
     repaint();
+}
+
+std::unique_ptr<juce::AccessibilityHandler> ModSourceDragHandle::createAccessibilityHandler()
+{
+    return drawnControlHandler (*this, juce::AccessibilityRole::image, { [this] { return modSourceDescription (handleSource); } });
 }
 
 } // namespace plumora

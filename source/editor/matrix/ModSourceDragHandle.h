@@ -19,6 +19,7 @@ public:
     // The drag it started has ended (dropped anywhere or cancelled).
     void dragEnded();
 
+    std::unique_ptr<juce::AccessibilityHandler> createAccessibilityHandler() override;
     void paint (juce::Graphics&) override;
     void mouseDown (const juce::MouseEvent&) override;
     void mouseDrag (const juce::MouseEvent&) override;

@@ -11,7 +11,6 @@ PresetMorphBar::PresetMorphBar (EditorContext& editorContext) : context (editorC
     {
         button->setColour (juce::TextButton::buttonColourId, palette::line);
         button->setColour (juce::TextButton::textColourOffId, palette::textDim);
-        button->setWantsKeyboardFocus (false);
         addAndMakeVisible (*button);
     }
     saveA.onClick = [this]
@@ -25,6 +24,7 @@ PresetMorphBar::PresetMorphBar (EditorContext& editorContext) : context (editorC
         saveB.setButtonText ("B saved");
     };
 
+    morph.setTitle ("Morph A to B");
     morph.setRange (0.0, 1.0, 0.001);
     morph.setValue (0.0, juce::dontSendNotification);
     morph.setTextBoxStyle (juce::Slider::TextBoxRight, false, 40, 20);
@@ -32,7 +32,6 @@ PresetMorphBar::PresetMorphBar (EditorContext& editorContext) : context (editorC
     morph.setColour (juce::Slider::trackColourId, palette::line);
     morph.setColour (juce::Slider::textBoxTextColourId, palette::text);
     morph.setColour (juce::Slider::textBoxOutlineColourId, palette::invisible);
-    morph.setWantsKeyboardFocus (false);
     morph.onValueChange = [this] { morphTo (morph.getValue()); };
     addAndMakeVisible (morph);
 }

@@ -21,9 +21,10 @@ PresetSection::PresetSection (EditorContext& editorContext) : context (editorCon
     {
         button->setColour (juce::TextButton::buttonColourId, palette::line);
         button->setColour (juce::TextButton::textColourOffId, palette::textDim);
-        button->setWantsKeyboardFocus (false);
         addAndMakeVisible (*button);
     }
+    previous.setTitle ("Previous preset");
+    next.setTitle ("Next preset");
     previous.onClick = [this] { previousPreset(); };
     next.onClick = [this] { nextPreset(); };
     save.onClick = [this] { savePreset(); };

@@ -1,5 +1,6 @@
 #include "ArpSection.h"
 
+#include "editor/controls/Accessibility.h"
 #include "editor/look/Palette.h"
 
 #include <cmath>
@@ -35,6 +36,7 @@ constexpr float rowHeight = 20.0f, groupGap = 7.0f;
 ArpSection::ArpSection (EditorContext& editorContext) : context (editorContext)
 {
     setName ("ARP");
+    setTitle ("Arpeggiator");
     setOpaque (false);
     lastEnabled = isEnabled();
 }
@@ -207,6 +209,15 @@ void ArpSection::mouseDown (const juce::MouseEvent& event)
             return;
         }
     }
+}
+
+std::unique_ptr<juce::AccessibilityHandler> ArpSection::createAccessibilityHandler()
+{
+    return drawnControlHandler (*this, juce::AccessibilityRole::group, { [this]
+    {
+        return spokenParameters (context, { ParamID::arp_enabled, ParamID::arp_rate, ParamID::arp_pattern, ParamID::arp_octaves,
+                                            ParamID::arp_vel_decay, ParamID::arp_legato });
+    } });
 }
 
 } // namespace plumora

@@ -47,6 +47,7 @@ public:
     // The button of group that shows as selected for the current values.
     int selectedButton (Group group) const;
 
+    std::unique_ptr<juce::AccessibilityHandler> createAccessibilityHandler() override;
     void paint (juce::Graphics&) override;
     void resized() override;
     void mouseDown (const juce::MouseEvent&) override;

@@ -13,7 +13,6 @@ EnvelopeSection::EnvelopeSection (EditorContext& context) : SectionPanel ("ENV")
         curves[slot] = std::make_unique<EnvelopeCurveEditor> (context, i);
         handles[slot] = std::make_unique<ModSourceDragHandle> (i == 0 ? ModSourceID::modenv1 : ModSourceID::modenv2);
         tabs[slot].onClick = [this, i] { showEnvelope (i); };
-        tabs[slot].setWantsKeyboardFocus (false);
         addAndMakeVisible (tabs[slot]);
         addChildComponent (*curves[slot]);
         addChildComponent (*handles[slot]);

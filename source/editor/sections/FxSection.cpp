@@ -46,12 +46,10 @@ FxSection::FxSection (EditorContext& editorContext)
     titleLabel.setInterceptsMouseClicks (false, false);
     addAndMakeVisible (titleLabel);
 
-    power.setWantsKeyboardFocus (false);
     power.onClick = [this] { toggleBypass (shown); };
     addAndMakeVisible (power);
     for (auto* button : { &classicButton, &ensembleButton })
     {
-        button->setWantsKeyboardFocus (false);
         addChildComponent (*button);
     }
     classicButton.onClick = [this] { setChorusMode (0); };

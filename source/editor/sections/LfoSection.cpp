@@ -39,12 +39,10 @@ LfoSection::LfoSection (EditorContext& editorContext)
     {
         const auto i = slot (lfo);
         tabs[i] = std::make_unique<juce::TextButton> (juce::String (lfo + 1));
-        tabs[i]->setWantsKeyboardFocus (false);
         tabs[i]->onClick = [this, lfo] { showLfo (lfo); };
         addAndMakeVisible (*tabs[i]);
 
         modeButtons[i] = std::make_unique<juce::TextButton> ("Global");
-        modeButtons[i]->setWantsKeyboardFocus (false);
         modeButtons[i]->onClick = [this, lfo] { toggleMode (lfo); };
         addChildComponent (*modeButtons[i]);
         refreshModeButton (lfo);

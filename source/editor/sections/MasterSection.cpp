@@ -12,8 +12,7 @@ MasterSection::MasterSection (EditorContext& editorContext)
     wheel.setValue (0.0, juce::dontSendNotification);
     wheel.setColour (juce::Slider::thumbColourId, palette::accent);
     wheel.setColour (juce::Slider::trackColourId, palette::line);
-    wheel.setWantsKeyboardFocus (false);
-    wheel.setMouseClickGrabsKeyboardFocus (false);
+    wheel.setTitle ("Mod Wheel");
     wheel.setTooltip ("Virtual Mod Wheel (CC#1). Route in the mod matrix to control any parameter.");
     wheel.onValueChange = [this] { context.setModWheel (static_cast<float> (wheel.getValue())); };
     addAndMakeVisible (wheel);

@@ -44,7 +44,6 @@ OscillatorSection::OscillatorSection (EditorContext& editorContext)
     for (int i = 0; i < 2; ++i)
     {
         const auto slot = static_cast<std::size_t> (i);
-        tabs[slot].setWantsKeyboardFocus (false);
         tabs[slot].onClick = [this, i] { showOscillator (i); };
         addAndMakeVisible (tabs[slot]);
 
@@ -53,10 +52,10 @@ OscillatorSection::OscillatorSection (EditorContext& editorContext)
         menu.setColour (juce::ComboBox::backgroundColourId, palette::control);
         menu.setColour (juce::ComboBox::textColourId, palette::text);
         menu.setColour (juce::ComboBox::outlineColourId, palette::invisible);
-        menu.setWantsKeyboardFocus (false);
         if (auto* mode = context.parameter (i == 0 ? ParamID::osc1_mode : ParamID::osc2_mode))
             modeAttachments[slot] = std::make_unique<juce::ComboBoxParameterAttachment> (*mode, menu, context.parameters().undoManager);
         menu.onChange = [this] { updateModeVisibility(); };
+        menu.setTitle (parameterSpec (i == 0 ? ParamID::osc1_mode : ParamID::osc2_mode).name);
         addChildComponent (menu);
 
         modeLabels[slot].setText ("Mode", juce::dontSendNotification);
@@ -71,7 +70,7 @@ OscillatorSection::OscillatorSection (EditorContext& editorContext)
     tables.setColour (juce::ComboBox::textColourId, palette::text);
     tables.setColour (juce::ComboBox::outlineColourId, palette::invisible);
     tables.setTextWhenNothingSelected ("Table...");
-    tables.setWantsKeyboardFocus (false);
+    tables.setTitle ("Wavetable");
     tables.onChange = [this]
     {
         const int chosen = tables.getSelectedId() - 1;
@@ -80,8 +79,6 @@ OscillatorSection::OscillatorSection (EditorContext& editorContext)
     };
     addAndMakeVisible (tables);
 
-    position.setWantsKeyboardFocus (false);
-    position.setMouseClickGrabsKeyboardFocus (false);
     addAndMakeVisible (position);
     addAndMakeVisible (strip);
     addAndMakeVisible (presets);
@@ -127,8 +124,10 @@ void OscillatorSection::showOscillator (int oscillator)
         PlumoraLookAndFeel::styleTab (tabs[static_cast<std::size_t> (o)], visible);
     }
     positionAttachment.reset();
-    if (auto* wavePosition = context.parameter (shown == 0 ? ParamID::osc1_wt_pos : ParamID::osc2_wt_pos))
+    const auto positionId = shown == 0 ? ParamID::osc1_wt_pos : ParamID::osc2_wt_pos;
+    if (auto* wavePosition = context.parameter (positionId))
         positionAttachment = std::make_unique<juce::SliderParameterAttachment> (*wavePosition, position, context.parameters().undoManager);
+    position.setTitle (parameterSpec (positionId).name);
     strip.showOscillator (shown);
     showPlayingTable();
     updateModeVisibility();

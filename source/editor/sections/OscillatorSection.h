@@ -43,10 +43,10 @@ private:
     void showPlayingTable();
 
     std::array<juce::TextButton, 2> tabs { juce::TextButton ("OSC1"), juce::TextButton ("OSC2") };
-    std::array<juce::ComboBox, 2> modeMenus;
+    std::array<NamedComboBox, 2> modeMenus;
     std::array<std::unique_ptr<juce::ComboBoxParameterAttachment>, 2> modeAttachments;
     std::array<juce::Label, 2> modeLabels;
-    juce::ComboBox tables;
+    NamedComboBox tables;
     juce::Slider position { juce::Slider::LinearVertical, juce::Slider::NoTextBox };
     std::unique_ptr<juce::SliderParameterAttachment> positionAttachment;
     WavetableFrameStrip strip;

@@ -14,7 +14,7 @@ SectionPresetMenu::SectionPresetMenu (EditorContext& editorContext, PresetScope 
     setColour (juce::ComboBox::textColourId, palette::textDim);
     setColour (juce::ComboBox::outlineColourId, palette::invisible);
     setTextWhenNothingSelected (placeholder);
-    setWantsKeyboardFocus (false);
+    setTitle (placeholder.trimCharactersAtEnd (". "));
     onChange = [this]
     {
         const int position = getSelectedId() - 1;

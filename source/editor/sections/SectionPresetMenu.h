@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/controls/Accessibility.h"
 #include "editor/shell/EditorContext.h"
 #include "presets/PresetManager.h"
 
@@ -13,7 +14,7 @@ namespace plumora
 // A section's own preset menu: the presets of one scope (optionally only
 // those a filter keeps); choosing one loads it. It follows the manager:
 // refilled when the list changes, its choice cleared when a load clears it.
-class SectionPresetMenu : public juce::ComboBox,
+class SectionPresetMenu : public NamedComboBox,
                           private PresetManager::Listener
 {
 public:

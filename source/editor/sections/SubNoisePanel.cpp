@@ -1,5 +1,6 @@
 #include "SubNoisePanel.h"
 
+#include "editor/controls/Accessibility.h"
 #include "editor/look/Palette.h"
 #include "editor/look/PlumoraLookAndFeel.h"
 
@@ -40,7 +41,11 @@ void fillButton (juce::Graphics& g, juce::Rectangle<float> r, bool selected)
 }
 } // namespace
 
-SubNoisePanel::SubNoisePanel (EditorContext& editorContext) : context (editorContext) { setName ("SUB / NOISE"); }
+SubNoisePanel::SubNoisePanel (EditorContext& editorContext) : context (editorContext)
+{
+    setName ("SUB / NOISE");
+    setTitle ("Sub oscillator and noise");
+}
 
 SubNoisePanel::Hits SubNoisePanel::hits() const noexcept
 {
@@ -191,6 +196,14 @@ void SubNoisePanel::mouseUp (const juce::MouseEvent&)
     if (activeBar)
         context.endParameterGesture (*activeBar);
     activeBar.reset();
+}
+
+std::unique_ptr<juce::AccessibilityHandler> SubNoisePanel::createAccessibilityHandler()
+{
+    return drawnControlHandler (*this, juce::AccessibilityRole::group, { [this]
+    {
+        return spokenParameters (context, { ParamID::sub_shape, ParamID::sub_level, ParamID::noise_filter_mode, ParamID::noise_level, ParamID::noise_cutoff });
+    } });
 }
 
 } // namespace plumora

@@ -28,6 +28,7 @@ public:
 
     // Repaints when what the engine plays differs from what is drawn.
     void refresh();
+    std::unique_ptr<juce::AccessibilityHandler> createAccessibilityHandler() override;
     void paint (juce::Graphics&) override;
     void mouseDown (const juce::MouseEvent&) override;
     void mouseDrag (const juce::MouseEvent&) override;

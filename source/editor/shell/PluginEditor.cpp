@@ -5,6 +5,7 @@
 #include "OnMessageThread.h"
 #include "PageLayouts.h"
 #include "SimpleEditorContent.h"
+#include "editor/controls/Accessibility.h"
 #include "editor/look/Palette.h"
 #include "processor/PluginProcessor.h"
 
@@ -32,14 +33,19 @@ PlumoraAudioProcessorEditor::PlumoraAudioProcessorEditor (PlumoraAudioProcessor&
 
     keyboard.setVelocity (0.8f, true);
     keyboard.setWantsKeyboardFocus (true);
+    keyboard.setTitle ("Keyboard");
+    keyboard.setExplicitFocusOrder (1); // first: Tab leads from it into the controls
     addAndMakeVisible (keyboard);
 
     modeButton.setTooltip ("Switch between S!MPLE and PRO editing modes");
     modeButton.onClick = [this] { toggleEditorMode(); };
     presetBox.setTextWhenNothingSelected ("Preset...");
     presetBox.onChange = [this] { loadChosenPreset(); };
+    presetBox.setTitle ("Preset");
+    prevButton.setTitle ("Previous preset");
     prevButton.setTooltip ("Previous preset");
     prevButton.onClick = [this] { stepPreset (-1); };
+    nextButton.setTitle ("Next preset");
     nextButton.setTooltip ("Next preset");
     nextButton.onClick = [this] { stepPreset (+1); };
     for (auto* control : std::initializer_list<juce::Component*> { &modeButton, &presetBox, &prevButton, &nextButton })
@@ -70,6 +76,7 @@ void PlumoraAudioProcessorEditor::setEditorMode (int mode)
         content = std::make_unique<SimpleEditorContent> (context);
     if (content != nullptr)
         addAndMakeVisible (*content);
+    letKeyboardReachControls (*this);
     modeButton.setButtonText (mode == 1 ? "PRO" : "S!MPLE");
     refreshPresetList();
     resized();

@@ -2,6 +2,7 @@
 
 #include "EditorContent.h"
 #include "EditorContext.h"
+#include "editor/controls/Accessibility.h"
 #include "editor/look/PlumoraLookAndFeel.h"
 #include "presets/PresetManager.h"
 
@@ -56,7 +57,7 @@ private:
     plumora::EditorContext context;
     juce::MidiKeyboardComponent keyboard;
     juce::TextButton modeButton, prevButton { "<" }, nextButton { ">" };
-    juce::ComboBox presetBox;
+    plumora::NamedComboBox presetBox;
     juce::TooltipWindow tooltips { this };
     std::unique_ptr<plumora::EditorContent> content;
 

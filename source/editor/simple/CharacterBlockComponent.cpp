@@ -1,7 +1,9 @@
 #include "CharacterBlockComponent.h"
 
 #include "CharacterGlyphs.h"
+#include "editor/controls/Accessibility.h"
 #include "editor/look/Palette.h"
+#include "editor/look/PlumoraLookAndFeel.h"
 
 #include <cmath>
 
@@ -12,6 +14,9 @@ CharacterBlockComponent::CharacterBlockComponent (EditorContext& editorContext, 
     : context (editorContext), state (std::move (characterMap)), mapKind (characterMapKind (state.map.name))
 {
     setName (state.map.name);
+    setTitle (state.map.name);
+    setWantsKeyboardFocus (true);
+    setMouseClickGrabsKeyboardFocus (false); // the on-screen keyboard keeps the focus
     for (const auto& step : state.map.steps)
         glyphs.push_back (characterGlyph (mapKind, step));
 }
@@ -91,6 +96,8 @@ void CharacterBlockComponent::mouseDown (const juce::MouseEvent& e)
 
 void CharacterBlockComponent::paint (juce::Graphics& g)
 {
+    if (hasKeyboardFocus (false))
+        PlumoraLookAndFeel::drawFocusOutline (g, getLocalBounds().toFloat());
     const auto l = layout();
     g.setColour (palette::textDim);
     g.setFont (palette::font (13.0f));
@@ -160,6 +167,36 @@ void CharacterBlockComponent::paintResetButton (juce::Graphics& g, juce::Rectang
     g.setColour (palette::textDim.withMultipliedAlpha (0.5f));
     g.drawLine ({ cross.getTopLeft(), cross.getBottomRight() }, 1.5f);
     g.drawLine ({ cross.getTopRight(), cross.getBottomLeft() }, 1.5f);
+}
+
+bool CharacterBlockComponent::keyPressed (const juce::KeyPress& key)
+{
+    const int count = static_cast<int> (state.map.steps.size());
+    if (count == 0 || (key.getKeyCode() != juce::KeyPress::leftKey && key.getKeyCode() != juce::KeyPress::rightKey))
+        return false;
+    const int from = state.currentStep < 0 ? (key.getKeyCode() == juce::KeyPress::leftKey ? count : -1) : state.currentStep;
+    setStep (juce::jlimit (0, count - 1, from + (key.getKeyCode() == juce::KeyPress::leftKey ? -1 : 1)));
+    if (auto* handler = getAccessibilityHandler())
+        handler->notifyAccessibilityEvent (juce::AccessibilityEvent::valueChanged);
+    return true;
+}
+
+std::unique_ptr<juce::AccessibilityHandler> CharacterBlockComponent::createAccessibilityHandler()
+{
+    return drawnControlHandler (*this, juce::AccessibilityRole::group,
+                                { [this]
+                                  {
+                                      const auto step = state.currentStep;
+                                      return step >= 0 && step < static_cast<int> (state.map.steps.size())
+                                                 ? state.map.steps[static_cast<std::size_t> (step)].label
+                                                 : juce::String ("No step");
+                                  },
+                                  [this] (const juce::String& text)
+                                  {
+                                      for (std::size_t i = 0; i < state.map.steps.size(); ++i)
+                                          if (state.map.steps[i].label.equalsIgnoreCase (text.trim()))
+                                              setStep (static_cast<int> (i));
+                                  } });
 }
 
 } // namespace plumora

@@ -40,6 +40,13 @@ public:
     juce::String tooltipAt (juce::Point<int> position) const;
     juce::String getTooltip() override { return tooltipAt (getMouseXYRelative()); }
 
+    // Screen readers and the keyboard: the chosen step by name
+    // (a step's name typed sets it), Left and Right choose the step before
+    // or after.
+    std::unique_ptr<juce::AccessibilityHandler> createAccessibilityHandler() override;
+    bool keyPressed (const juce::KeyPress&) override;
+    void focusGained (FocusChangeType) override { repaint(); }
+    void focusLost (FocusChangeType) override { repaint(); }
     void paint (juce::Graphics&) override;
     void mouseDown (const juce::MouseEvent&) override;
 

@@ -1,6 +1,8 @@
 #include "SoundMap.h"
 
+#include "editor/controls/Accessibility.h"
 #include "editor/look/Palette.h"
+#include "editor/look/PlumoraLookAndFeel.h"
 
 namespace plumora
 {
@@ -19,7 +21,12 @@ juce::Rectangle<float> landmarkArea (juce::Point<float> centre)
 }
 } // namespace
 
-SoundMap::SoundMap (EditorContext& editorContext) : context (editorContext) {}
+SoundMap::SoundMap (EditorContext& editorContext) : context (editorContext)
+{
+    setTitle ("Sound map");
+    setWantsKeyboardFocus (true);
+    setMouseClickGrabsKeyboardFocus (false); // the on-screen keyboard keeps the focus
+}
 
 const std::vector<SoundMap::Landmark>& SoundMap::landmarks()
 {
@@ -129,6 +136,8 @@ void SoundMap::paint (juce::Graphics& g)
     g.setColour (palette::textDim.withAlpha (0.3f));
     g.setFont (palette::font (9.0f));
     g.drawText ("Drag the dot to change the sound.", inner.withTop (inner.getBottom() - 12.0f), juce::Justification::centred, false);
+    if (hasKeyboardFocus (false))
+        PlumoraLookAndFeel::drawFocusOutline (g, getLocalBounds().toFloat());
 }
 
 void SoundMap::paintBackground (juce::Graphics& g, juce::Rectangle<float> inner, juce::Point<float> centre) const
@@ -224,6 +233,38 @@ void SoundMap::paintDot (juce::Graphics& g, juce::Point<float> dot) const
     g.setFont (palette::font (10.0f));
     g.drawText (currentLabel, juce::Rectangle<float> (dot.x - kLabelWidth / 2.0f, dot.y + kLabelGap, kLabelWidth, kLabelHeight),
                 juce::Justification::centred, false);
+}
+
+bool SoundMap::keyPressed (const juce::KeyPress& key)
+{
+    constexpr float step = 0.05f;
+    const auto code = key.getKeyCode();
+    if (code == juce::KeyPress::leftKey || code == juce::KeyPress::rightKey)
+        setPosition (x + (code == juce::KeyPress::leftKey ? -step : step), y);
+    else if (code == juce::KeyPress::upKey || code == juce::KeyPress::downKey)
+        setPosition (x, y + (code == juce::KeyPress::upKey ? step : -step));
+    else
+        return false;
+    if (auto* handler = getAccessibilityHandler())
+        handler->notifyAccessibilityEvent (juce::AccessibilityEvent::valueChanged);
+    return true;
+}
+
+std::unique_ptr<juce::AccessibilityHandler> SoundMap::createAccessibilityHandler()
+{
+    return drawnControlHandler (*this, juce::AccessibilityRole::group,
+                                { [this]
+                                  {
+                                      return currentLabel + ": brightness " + juce::String (x, 2) + ", harshness " + juce::String (y, 2);
+                                  },
+                                  [this] (const juce::String& text)
+                                  {
+                                      juce::StringArray numbers;
+                                      numbers.addTokens (text.retainCharacters ("0123456789., "), ", ", "");
+                                      numbers.removeEmptyStrings();
+                                      if (numbers.size() == 2)
+                                          setPosition (numbers[0].getFloatValue(), numbers[1].getFloatValue());
+                                  } });
 }
 
 } // namespace plumora

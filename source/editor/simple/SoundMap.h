@@ -38,6 +38,13 @@ public:
     juce::Point<float> dotPosition() const noexcept;
 
     juce::String getTooltip() override;
+    // Screen readers and the keyboard: brightness and harshness
+    // with the character there (two numbers typed, 0 ... 1, move the dot);
+    // the arrow keys move the dot a step.
+    std::unique_ptr<juce::AccessibilityHandler> createAccessibilityHandler() override;
+    bool keyPressed (const juce::KeyPress&) override;
+    void focusGained (FocusChangeType) override { repaint(); }
+    void focusLost (FocusChangeType) override { repaint(); }
     void paint (juce::Graphics&) override;
     void mouseDown (const juce::MouseEvent&) override;
     void mouseDrag (const juce::MouseEvent&) override;

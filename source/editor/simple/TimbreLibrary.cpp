@@ -2,6 +2,7 @@
 
 #include "TimbreWaveforms.h"
 #include "dsp/FactoryWavetables.h"
+#include "editor/controls/Accessibility.h"
 
 namespace plumora
 {
@@ -32,6 +33,9 @@ juce::String unknownTableNote (const juce::String& name)
 TimbreLibrary::TimbreLibrary (EditorContext& editorContext, std::vector<TimbreCategory> library)
     : context (editorContext), categories (std::move (library))
 {
+    setTitle ("Timbre library");
+    setWantsKeyboardFocus (true);
+    setMouseClickGrabsKeyboardFocus (false); // the on-screen keyboard keeps the focus
     // Shown where the sound is now; read only, so building writes nothing.
     position = soundsWtPosition();
     if (categories.empty())
@@ -222,6 +226,36 @@ juce::Rectangle<float> TimbreLibrary::noticeArea() const
     if (note.isEmpty() || categories.empty())
         return {};
     return { 68.0f, 4.0f, std::max (layout.header.getRight() - 68.0f, 0.0f), 14.0f };
+}
+
+bool TimbreLibrary::keyPressed (const juce::KeyPress& key)
+{
+    const auto* timbres = shownTimbres();
+    const int count = timbres != nullptr ? static_cast<int> (timbres->size()) : 0;
+    if (count == 0 || (key.getKeyCode() != juce::KeyPress::leftKey && key.getKeyCode() != juce::KeyPress::rightKey))
+        return false;
+    const int from = timbre < 0 ? (key.getKeyCode() == juce::KeyPress::leftKey ? count : -1) : timbre;
+    selectTimbre (juce::jlimit (0, count - 1, from + (key.getKeyCode() == juce::KeyPress::leftKey ? -1 : 1)));
+    if (auto* handler = getAccessibilityHandler())
+        handler->notifyAccessibilityEvent (juce::AccessibilityEvent::valueChanged);
+    return true;
+}
+
+std::unique_ptr<juce::AccessibilityHandler> TimbreLibrary::createAccessibilityHandler()
+{
+    return drawnControlHandler (*this, juce::AccessibilityRole::group,
+                                { [this]
+                                  {
+                                      const auto* chosen = selectedTimbre();
+                                      return selectedCategoryName() + ": " + (chosen != nullptr ? chosen->name : juce::String ("no timbre chosen"));
+                                  },
+                                  [this] (const juce::String& text)
+                                  {
+                                      const auto categoryName = text.contains (":") ? text.upToFirstOccurrenceOf (":", false, false).trim()
+                                                                                   : selectedCategoryName();
+                                      const auto timbreName = text.fromFirstOccurrenceOf (":", false, false).trim();
+                                      selectByNames (categoryName, timbreName.isNotEmpty() ? timbreName : text.trim());
+                                  } });
 }
 
 } // namespace plumora

@@ -51,6 +51,13 @@ public:
     juce::String tooltipAt (juce::Point<float> point) const;
     juce::String getTooltip() override;
 
+    // Screen readers and the keyboard: "Category: Timbre" (typing a
+    // timbre's name, or "Category: Timbre", chooses it), Left and Right
+    // choose the timbre before or after in the category.
+    std::unique_ptr<juce::AccessibilityHandler> createAccessibilityHandler() override;
+    bool keyPressed (const juce::KeyPress&) override;
+    void focusGained (FocusChangeType) override { repaint(); }
+    void focusLost (FocusChangeType) override { repaint(); }
     void paint (juce::Graphics&) override;
     void resized() override;
     void mouseDown (const juce::MouseEvent&) override;

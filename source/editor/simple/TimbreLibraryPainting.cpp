@@ -15,6 +15,8 @@ constexpr float kTileNameHeight = 16.0f; // tile names sit in the bottom of thei
 void TimbreLibrary::paint (juce::Graphics& g)
 {
     PlumoraLookAndFeel::drawSectionPanel (g, getLocalBounds().toFloat());
+    if (hasKeyboardFocus (false))
+        PlumoraLookAndFeel::drawFocusOutline (g, getLocalBounds().toFloat());
     g.setColour (palette::textDim);
     g.setFont (palette::font (10.0f));
     g.drawText ("TIMBRE", juce::Rectangle<float> (8.0f, 4.0f, 60.0f, 14.0f), juce::Justification::centredLeft, false);

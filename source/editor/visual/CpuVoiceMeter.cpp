@@ -1,5 +1,6 @@
 #include "CpuVoiceMeter.h"
 
+#include "editor/controls/Accessibility.h"
 #include "editor/look/Palette.h"
 
 #include <cmath>
@@ -7,7 +8,11 @@
 namespace plumora
 {
 
-CpuVoiceMeter::CpuVoiceMeter() { setName ("CpuVoiceMeter"); }
+CpuVoiceMeter::CpuVoiceMeter()
+{
+    setName ("CpuVoiceMeter");
+    setTitle ("CPU and voices");
+}
 
 void CpuVoiceMeter::show (float newCpu, int newVoices, int newMaxVoices)
 {
@@ -47,6 +52,14 @@ void CpuVoiceMeter::paint (juce::Graphics& g)
     g.setColour (palette::textDim);
     g.drawText (juce::String (voiceCount) + "/" + juce::String (voiceLimit) + " voices", juce::Rectangle<int> (6, th + 4, iw - 8, ih - th - 4),
                 juce::Justification::centred, false);
+}
+
+std::unique_ptr<juce::AccessibilityHandler> CpuVoiceMeter::createAccessibilityHandler()
+{
+    return drawnControlHandler (*this, juce::AccessibilityRole::staticText, { [this]
+    {
+        return "CPU " + juce::String (juce::roundToInt (cpuPercent)) + " %, " + juce::String (voiceCount) + " of " + juce::String (voiceLimit) + " voices";
+    } });
 }
 
 } // namespace plumora

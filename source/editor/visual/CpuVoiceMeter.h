@@ -18,6 +18,7 @@ public:
     int voices() const noexcept { return voiceCount; }
     int repaintsAsked() const noexcept { return repaints; }
 
+    std::unique_ptr<juce::AccessibilityHandler> createAccessibilityHandler() override;
     void paint (juce::Graphics&) override;
 
 private:

@@ -1,5 +1,6 @@
 #include "EnvelopeCurveEditor.h"
 
+#include "editor/controls/Accessibility.h"
 #include "editor/look/Palette.h"
 
 #include <cmath>
@@ -17,6 +18,7 @@ EnvelopeCurveEditor::EnvelopeCurveEditor (EditorContext& editorContext, int enve
       parameters (envelopeIndex == 0 ? std::array<ParamID, 4> { ParamID::modenv1_attack, ParamID::modenv1_decay, ParamID::modenv1_sustain, ParamID::modenv1_release }
                                      : std::array<ParamID, 4> { ParamID::modenv2_attack, ParamID::modenv2_decay, ParamID::modenv2_sustain, ParamID::modenv2_release })
 {
+    setTitle ("Envelope " + juce::String (envelopeIndex + 1));
 }
 
 void EnvelopeCurveEditor::setValues (float newAttack, float newDecay, float newSustain, float newRelease)
@@ -130,6 +132,12 @@ void EnvelopeCurveEditor::mouseUp (const juce::MouseEvent&)
     dragHandle = noHandle;
     setMouseCursor (juce::MouseCursor::NormalCursor);
     repaint();
+}
+
+std::unique_ptr<juce::AccessibilityHandler> EnvelopeCurveEditor::createAccessibilityHandler()
+{
+    return drawnControlHandler (*this, juce::AccessibilityRole::group,
+                                { [this] { return spokenParameters (context, { parameters[0], parameters[1], parameters[2], parameters[3] }); } });
 }
 
 } // namespace plumora

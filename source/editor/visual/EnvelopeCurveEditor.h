@@ -25,6 +25,7 @@ public:
     // "12ms", "0.30s", "2.5s".
     static juce::String timeText (float seconds);
 
+    std::unique_ptr<juce::AccessibilityHandler> createAccessibilityHandler() override;
     void paint (juce::Graphics&) override;
     void mouseDown (const juce::MouseEvent&) override;
     void mouseDrag (const juce::MouseEvent&) override;

@@ -1,5 +1,6 @@
 #include "LfoShapeEditor.h"
 
+#include "editor/controls/Accessibility.h"
 #include "editor/look/Palette.h"
 
 #include <array>
@@ -13,6 +14,7 @@ LfoShapeEditor::LfoShapeEditor (EditorContext& editorContext, int lfoIndex)
       shapeParameter (std::array<ParamID, 4> { ParamID::lfo1_shape, ParamID::lfo2_shape, ParamID::lfo3_shape, ParamID::lfo4_shape }
                           [static_cast<std::size_t> (juce::jlimit (0, 3, lfoIndex))])
 {
+    setTitle ("LFO " + juce::String (juce::jlimit (0, 3, lfoIndex) + 1) + " shape");
 }
 
 void LfoShapeEditor::setShape (int shape)
@@ -63,9 +65,15 @@ void LfoShapeEditor::paint (juce::Graphics& g)
     g.drawRect (frame, 1.0f);
 }
 
-void LfoShapeEditor::mouseDown (const juce::MouseEvent&)
+void LfoShapeEditor::mouseDown (const juce::MouseEvent&) { nextShape(); }
+
+void LfoShapeEditor::nextShape() { context.setParameterValue (shapeParameter, static_cast<float> ((shownShape + 1) % shapeCount)); }
+
+// Pressing it, as clicking it, moves to the next shape.
+std::unique_ptr<juce::AccessibilityHandler> LfoShapeEditor::createAccessibilityHandler()
 {
-    context.setParameterValue (shapeParameter, static_cast<float> ((shownShape + 1) % shapeCount));
+    return drawnControlHandler (*this, juce::AccessibilityRole::button,
+                                { [this] { return spokenParameters (context, { shapeParameter }); }, {}, [this] { nextShape(); } });
 }
 
 } // namespace plumora

@@ -20,8 +20,10 @@ public:
     // The shape's value at phase 0 ... 1 as drawn (-1 ... 1).
     static float shapeValue (int shape, float phase) noexcept;
 
+    std::unique_ptr<juce::AccessibilityHandler> createAccessibilityHandler() override;
     void paint (juce::Graphics&) override;
     void mouseDown (const juce::MouseEvent&) override;
+    void nextShape();
 
 private:
     EditorContext& context;

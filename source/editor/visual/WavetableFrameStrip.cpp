@@ -1,6 +1,7 @@
 #include "WavetableFrameStrip.h"
 
 #include "dsp/WavetableReader.h"
+#include "editor/controls/Accessibility.h"
 #include "editor/look/Palette.h"
 
 #include <cmath>
@@ -11,6 +12,7 @@ namespace plumora
 WavetableFrameStrip::WavetableFrameStrip (EditorContext& editorContext) : context (editorContext)
 {
     table = context.wavetable (slot);
+    setTitle ("Wavetable frames");
 }
 
 void WavetableFrameStrip::showOscillator (int oscillator)
@@ -176,6 +178,11 @@ void WavetableFrameStrip::mouseUp (const juce::MouseEvent&)
     if (dragging)
         context.endParameterGesture (positionParameter());
     dragging = false;
+}
+
+std::unique_ptr<juce::AccessibilityHandler> WavetableFrameStrip::createAccessibilityHandler()
+{
+    return drawnControlHandler (*this, juce::AccessibilityRole::image, { [this] { return spokenParameters (context, { positionParameter() }); } });
 }
 
 } // namespace plumora

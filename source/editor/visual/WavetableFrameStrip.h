@@ -40,6 +40,7 @@ public:
     void rebuildFrames();
     std::size_t frameCount() const noexcept { return frames.size(); }
 
+    std::unique_ptr<juce::AccessibilityHandler> createAccessibilityHandler() override;
     void paint (juce::Graphics&) override;
     void resized() override;
     void mouseDown (const juce::MouseEvent&) override;

@@ -1,0 +1,87 @@
+#include "Accessibility.h"
+
+#include <juce_audio_utils/juce_audio_utils.h>
+
+namespace plumora
+{
+namespace
+{
+class DrawnValue : public juce::AccessibilityTextValueInterface
+{
+public:
+    explicit DrawnValue (const DrawnControlAccess& controlAccess) : access (controlAccess) {}
+
+    bool isReadOnly() const override { return ! access.setFromText; }
+    juce::String getCurrentValueAsString() const override { return access.valueText ? access.valueText() : juce::String(); }
+    void setValueAsString (const juce::String& text) override
+    {
+        if (access.setFromText)
+            access.setFromText (text);
+    }
+
+private:
+    DrawnControlAccess access;
+};
+} // namespace
+
+void letKeyboardReachControls (juce::Component& root)
+{
+    // Typing into a text field and playing the on-screen keyboard take the
+    // focus with a click; nothing else does, not even a click beside a
+    // control (JUCE would hand the focus to the nearest control that wants it).
+    if (dynamic_cast<juce::TextEditor*> (&root) != nullptr || dynamic_cast<juce::KeyboardComponentBase*> (&root) != nullptr)
+        return;
+    root.setMouseClickGrabsKeyboardFocus (false);
+    if (dynamic_cast<juce::Button*> (&root) != nullptr || dynamic_cast<juce::Slider*> (&root) != nullptr
+        || dynamic_cast<juce::ComboBox*> (&root) != nullptr)
+        root.setWantsKeyboardFocus (true);
+    for (auto* child : root.getChildren())
+        letKeyboardReachControls (*child);
+}
+
+std::unique_ptr<juce::AccessibilityHandler> drawnControlHandler (juce::Component& control, juce::AccessibilityRole role,
+                                                                 DrawnControlAccess access)
+{
+    juce::AccessibilityActions actions;
+    if (access.press)
+        actions.addAction (juce::AccessibilityActionType::press, access.press);
+    auto value = std::make_unique<DrawnValue> (access);
+    return std::make_unique<juce::AccessibilityHandler> (control, role, std::move (actions),
+                                                         juce::AccessibilityHandler::Interfaces { std::move (value) });
+}
+
+std::unique_ptr<juce::AccessibilityHandler> NamedComboBox::createAccessibilityHandler()
+{
+    DrawnControlAccess access;
+    access.valueText = [this] { return getText().isNotEmpty() ? getText() : getTextWhenNothingSelected(); };
+    access.setFromText = [this] (const juce::String& text)
+    {
+        for (int i = 0; i < getNumItems(); ++i)
+            if (getItemText (i).equalsIgnoreCase (text.trim()))
+                setSelectedItemIndex (i);
+    };
+    juce::AccessibilityActions actions;
+    actions.addAction (juce::AccessibilityActionType::press, [this] { showPopup(); })
+        .addAction (juce::AccessibilityActionType::showMenu, [this] { showPopup(); });
+    return std::make_unique<juce::AccessibilityHandler> (*this, juce::AccessibilityRole::comboBox, std::move (actions),
+                                                         juce::AccessibilityHandler::Interfaces { std::make_unique<DrawnValue> (access) });
+}
+
+void NamedComboBox::lookAndFeelChanged()
+{
+    juce::ComboBox::lookAndFeelChanged();
+    if (! getMouseClickGrabsKeyboardFocus())
+        for (auto* child : getChildren())
+            child->setMouseClickGrabsKeyboardFocus (false);
+}
+
+juce::String spokenParameters (const EditorContext& context, std::initializer_list<ParamID> ids)
+{
+    juce::StringArray parts;
+    for (const auto id : ids)
+        if (const auto* parameter = context.parameter (id))
+            parts.add (parameter->getName (100) + " " + parameter->getCurrentValueAsText());
+    return parts.joinIntoString (", ");
+}
+
+} // namespace plumora

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "editor/shell/EditorContext.h"
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <functional>
+#include <initializer_list>
+#include <memory>
+
+namespace plumora
+{
+
+// Lets Tab reach every button, slider and menu under root (and screen
+// readers read them) while a click never takes the keyboard focus: the
+// on-screen keyboard keeps it, so the computer's keys go on playing notes.
+// Text fields and the on-screen keyboard still take it when clicked.
+void letKeyboardReachControls (juce::Component& root);
+
+// What a control the editor draws itself tells a screen reader: its value as
+// text and, where the control can be operated that way, how a text sets the
+// value (a step's name, say) and what pressing it does.
+struct DrawnControlAccess
+{
+    std::function<juce::String()> valueText;
+    std::function<void (const juce::String&)> setFromText; // empty: read only
+    std::function<void()> press;                           // empty: no press
+};
+
+// The handler for such a control; its title is the component's title.
+std::unique_ptr<juce::AccessibilityHandler> drawnControlHandler (juce::Component& control, juce::AccessibilityRole role,
+                                                                 DrawnControlAccess access);
+
+// A menu that tells screen readers its name (its title: "Preset") and, as
+// its value, what it shows: the chosen item, or its text for nothing chosen.
+// JUCE's own menus give only the chosen item as their name, so a menu with
+// nothing chosen had none.
+class NamedComboBox : public juce::ComboBox
+{
+public:
+    using juce::ComboBox::ComboBox;
+    std::unique_ptr<juce::AccessibilityHandler> createAccessibilityHandler() override;
+    // The text the menu makes anew with each look: a click on it must not
+    // take the focus either.
+    void lookAndFeelChanged() override;
+};
+
+// Parameters as a screen reader says them: "Attack 10 ms, Decay 0.30 s".
+juce::String spokenParameters (const EditorContext& context, std::initializer_list<ParamID> ids);
+
+} // namespace plumora
