@@ -2,6 +2,7 @@
 // too small for them.
 
 #include "EditorTestSupport.h"
+#include "host/EditorPoints.h"
 
 #include "editor/controls/PlumKnob.h"
 #include "editor/shell/PageLayouts.h"
@@ -140,4 +141,15 @@ TEST (SimplePageFrame, LoadingASimplePresetRestoresItsTimbreAndStepsAndKeepsItsS
     ASSERT_TRUE (f.processor.presets().loadPresetByName ("Reese Bass"));
     auto* page = dynamic_cast<SimpleEditorContent*> (f.editor->page());
     EXPECT_EQ (page->characterBlocks()[0]->getCurrentStep(), 2);
+}
+
+// The host tests turn "Filter Cutoff" with the pointer at a fixed point of
+// the PRO page: a press there must land on that knob.
+TEST (ProPageFrame, TheHostTestsCutoffPointIsOnTheCutoffKnob)
+{
+    test::EditorFixture f (0);
+    f.editor->setVisible (true);
+    auto* knob = dynamic_cast<PlumKnob*> (f.editor->getComponentAt (test::kFilterCutoffKnob));
+    ASSERT_NE (knob, nullptr) << "nothing but the knob may take that press";
+    EXPECT_EQ (knob->paramId, ParamID::filt_cutoff);
 }

@@ -123,6 +123,38 @@ Shot awaitEditor (juce::Component& window, float scale)
     return shot;
 }
 
+bool awaitCondition (const std::function<bool()>& condition)
+{
+    const auto deadline = juce::Time::getMillisecondCounter() + 10000;
+    while (! condition())
+    {
+        if (juce::Time::getMillisecondCounter() > deadline)
+            return false;
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (50);
+    }
+    return true;
+}
+
+unsigned long nativeWindowOf (juce::Component& window)
+{
+    auto* peer = window.getPeer();
+    return peer != nullptr ? reinterpret_cast<unsigned long> (peer->getNativeHandle()) : 0;
+}
+
+juce::String pluginStateAttribute (juce::AudioPluginInstance& plugin, const juce::String& attribute)
+{
+    juce::MemoryBlock state;
+    plugin.getStateInformation (state);
+    const auto hostXml = juce::AudioProcessor::getXmlFromBinary (state.getData(), static_cast<int> (state.getSize()));
+    const auto* component = hostXml != nullptr ? hostXml->getChildByName ("IComponent") : nullptr;
+    if (component == nullptr)
+        return {};
+    juce::MemoryBlock chunk;
+    chunk.fromBase64Encoding (component->getAllSubText());
+    const auto ownXml = juce::AudioProcessor::getXmlFromBinary (chunk.getData(), static_cast<int> (chunk.getSize()));
+    return ownXml != nullptr ? ownXml->getStringAttribute (attribute) : juce::String();
+}
+
 bool savePicture (const juce::Image& image, const juce::String& name)
 {
     if (! image.isValid())

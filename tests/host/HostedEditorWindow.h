@@ -6,6 +6,8 @@
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
+#include <functional>
+
 namespace plumora::test
 {
 
@@ -47,6 +49,17 @@ struct Shot
 // plug-in's) until the window shows the editor painted at the scale, then a
 // little longer for late repaints, and takes the picture. At most 20 s.
 Shot awaitEditor (juce::Component& window, float scale);
+
+// Runs the message loop until the condition holds; false when 10 s pass first.
+bool awaitCondition (const std::function<bool()>& condition);
+
+// The window system's handle of a window (an X window id on Linux).
+unsigned long nativeWindowOf (juce::Component& window);
+
+// An attribute of the state the hosted plug-in saves (its "presetName",
+// "uiMode" ...); empty when there is none. The host keeps the plug-in's own
+// chunk as base64 inside an XML state of its own.
+juce::String pluginStateAttribute (juce::AudioPluginInstance& plugin, const juce::String& attribute);
 
 // Writes the picture into the build folder, replacing an older one; false
 // when it cannot.

@@ -5,6 +5,7 @@
 
 #include "editor/shell/PageLayouts.h"
 
+#include "host/HostedEditorSession.h"
 #include "host/HostedEditorWindow.h"
 #include "host/HostedParameters.h"
 #include "host/ScreenCapture.h"
@@ -20,8 +21,6 @@ using namespace plumora::test;
 
 namespace
 {
-constexpr double kRate = 48000.0;
-constexpr int kBlock = 512;
 const juce::String kPresetName { "Hosted Save Check" };
 
 // Where the plug-in keeps user presets, in this test process's own
@@ -32,24 +31,6 @@ juce::File userPresetFolder()
 }
 
 juce::Array<juce::File> userPresetFiles() { return userPresetFolder().findChildFiles (juce::File::findFiles, true, "*.pmpreset"); }
-
-// Runs the message loop until the condition holds; false when 10 s pass first.
-bool awaitCondition (const std::function<bool()>& condition)
-{
-    const auto deadline = juce::Time::getMillisecondCounter() + 10000;
-    while (! condition())
-    {
-        if (juce::Time::getMillisecondCounter() > deadline)
-            return false;
-        juce::MessageManager::getInstance()->runDispatchLoopUntil (50);
-    }
-    return true;
-}
-
-unsigned long nativeWindowOf (juce::Component& window)
-{
-    return reinterpret_cast<unsigned long> (window.getPeer()->getNativeHandle());
-}
 
 // Where the preset bar's buttons are in the editor's window: "<" and ">" at
 // the left of its top row, "Save" left of "Export" at the right.
@@ -65,21 +46,9 @@ juce::Point<int> presetBarButton (const juce::String& label)
     return { row.getRight() - 60 - 2 - 25, row.getCentreY() }; // "Save"
 }
 
-// Whether the plug-in's saved state names this preset as the current one.
-// The host keeps the plug-in's own chunk as base64 inside an XML state of
-// its own.
 bool stateNamesPreset (juce::AudioPluginInstance& plugin, const juce::String& presetName)
 {
-    juce::MemoryBlock state;
-    plugin.getStateInformation (state);
-    const auto hostXml = juce::AudioProcessor::getXmlFromBinary (state.getData(), static_cast<int> (state.getSize()));
-    const auto* component = hostXml != nullptr ? hostXml->getChildByName ("IComponent") : nullptr;
-    if (component == nullptr)
-        return false;
-    juce::MemoryBlock chunk;
-    chunk.fromBase64Encoding (component->getAllSubText());
-    const auto ownXml = juce::AudioProcessor::getXmlFromBinary (chunk.getData(), static_cast<int> (chunk.getSize()));
-    return ownXml != nullptr && ownXml->getStringAttribute ("presetName") == presetName;
+    return pluginStateAttribute (plugin, "presetName") == presetName;
 }
 
 // Two seconds of a chord held for one and released, as the host renders it,
@@ -127,37 +96,7 @@ double differenceDb (const juce::AudioBuffer<float>& reference, const juce::Audi
     return 10.0 * std::log10 ((difference + 1e-30) / (signal + 1e-30));
 }
 
-struct HostedPresetSave : testing::Test
-{
-    juce::VST3PluginFormat format;
-
-    std::unique_ptr<juce::AudioPluginInstance> load()
-    {
-        juce::String problem;
-        auto instance = loadBuiltPlumora (format, kRate, kBlock, problem);
-        EXPECT_NE (instance, nullptr) << problem;
-        if (instance != nullptr)
-            instance->prepareToPlay (kRate, kBlock);
-        return instance;
-    }
-
-    // Opens the plug-in's editor in a window, runs what the user does, and
-    // closes it again.
-    void withEditor (juce::AudioPluginInstance& plugin, const std::function<void (juce::Component& window)>& use)
-    {
-        std::unique_ptr<juce::AudioProcessorEditor> editor (plugin.createEditorIfNeeded());
-        ASSERT_NE (editor, nullptr);
-        {
-            HostWindow window (*editor);
-            const auto shot = awaitEditor (window, 1.0f);
-            ASSERT_TRUE (shot.missing.isEmpty()) << shot.missing;
-            use (window);
-        }
-        plugin.editorBeingDeleted (editor.get());
-        editor.reset();
-        juce::MessageManager::getInstance()->runDispatchLoopUntil (100);
-    }
-};
+using HostedPresetSave = HostedEditorSession;
 } // namespace
 
 TEST_F (HostedPresetSave, APresetSavedInTheEditorIsFoundAfterAReloadAndPlaysTheSame)
