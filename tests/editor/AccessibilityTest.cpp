@@ -97,8 +97,10 @@ TEST (Accessibility, EveryControlOfBothPagesHasATitleAndValuesTellThemselves)
             EXPECT_TRUE (handler->getTitle().trim().isNotEmpty()) << "page " << mode << ": no title for " << describe (*control);
             // A menu with nothing chosen has no value to tell.
             if (auto* value = handler->getValueInterface(); value != nullptr && handler->getRole() != juce::AccessibilityRole::comboBox)
+            {
                 EXPECT_TRUE (value->getCurrentValueAsString().trim().isNotEmpty())
                     << "page " << mode << ": no value text for " << describe (*control) << " '" << handler->getTitle() << "'";
+            }
         }
     }
 }
@@ -252,8 +254,12 @@ TEST_F (AccessibleEditor, TabReachesTheControlsButClicksLeaveTheFocusWithTheKeyb
         show (f);
         auto& keyboard = f.editor->onScreenKeyboard();
         for (auto* component : allOf<juce::Component> (*f.editor))
+        {
             if (component != &keyboard && ! keyboard.isParentOf (component) && dynamic_cast<juce::TextEditor*> (component) == nullptr)
+            {
                 EXPECT_FALSE (component->getMouseClickGrabsKeyboardFocus()) << describe (*component);
+            }
+        }
         const auto operable = [] (juce::Component* c)
         {
             return dynamic_cast<juce::Button*> (c) != nullptr || dynamic_cast<juce::Slider*> (c) != nullptr
@@ -262,8 +268,12 @@ TEST_F (AccessibleEditor, TabReachesTheControlsButClicksLeaveTheFocusWithTheKeyb
                 || dynamic_cast<SoundMap*> (c) != nullptr;
         };
         for (auto* control : controlsOf (*f.editor))
+        {
             if (operable (control))
+            {
                 EXPECT_TRUE (control->getWantsKeyboardFocus()) << describe (*control);
+            }
+        }
 
         keyboard.grabKeyboardFocus();
         ASSERT_TRUE (keyboard.hasKeyboardFocus (false));

@@ -135,10 +135,10 @@ bool awaitCondition (const std::function<bool()>& condition)
     return true;
 }
 
-unsigned long nativeWindowOf (juce::Component& window)
+std::uintptr_t nativeWindowOf (juce::Component& window)
 {
     auto* peer = window.getPeer();
-    return peer != nullptr ? reinterpret_cast<unsigned long> (peer->getNativeHandle()) : 0;
+    return peer != nullptr ? reinterpret_cast<std::uintptr_t> (peer->getNativeHandle()) : 0;
 }
 
 juce::String pluginStateAttribute (juce::AudioPluginInstance& plugin, const juce::String& attribute)

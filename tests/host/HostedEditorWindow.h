@@ -6,6 +6,7 @@
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
+#include <cstdint>
 #include <functional>
 
 namespace plumora::test
@@ -54,7 +55,7 @@ Shot awaitEditor (juce::Component& window, float scale);
 bool awaitCondition (const std::function<bool()>& condition);
 
 // The window system's handle of a window (an X window id on Linux).
-unsigned long nativeWindowOf (juce::Component& window);
+std::uintptr_t nativeWindowOf (juce::Component& window);
 
 // An attribute of the state the hosted plug-in saves (its "presetName",
 // "uiMode" ...); empty when there is none. The host keeps the plug-in's own

@@ -9,18 +9,22 @@ namespace
 class DrawnValue : public juce::AccessibilityTextValueInterface
 {
 public:
-    explicit DrawnValue (const DrawnControlAccess& controlAccess) : access (controlAccess) {}
+    DrawnValue (std::function<juce::String()> valueText, std::function<void (const juce::String&)> setFromText)
+        : read (std::move (valueText)), write (std::move (setFromText))
+    {
+    }
 
-    bool isReadOnly() const override { return ! access.setFromText; }
-    juce::String getCurrentValueAsString() const override { return access.valueText ? access.valueText() : juce::String(); }
+    bool isReadOnly() const override { return ! write; }
+    juce::String getCurrentValueAsString() const override { return read ? read() : juce::String(); }
     void setValueAsString (const juce::String& text) override
     {
-        if (access.setFromText)
-            access.setFromText (text);
+        if (write)
+            write (text);
     }
 
 private:
-    DrawnControlAccess access;
+    std::function<juce::String()> read;
+    std::function<void (const juce::String&)> write;
 };
 } // namespace
 
@@ -40,31 +44,32 @@ void letKeyboardReachControls (juce::Component& root)
 }
 
 std::unique_ptr<juce::AccessibilityHandler> drawnControlHandler (juce::Component& control, juce::AccessibilityRole role,
-                                                                 DrawnControlAccess access)
+                                                                 std::function<juce::String()> valueText,
+                                                                 std::function<void (const juce::String&)> setFromText,
+                                                                 std::function<void()> press)
 {
     juce::AccessibilityActions actions;
-    if (access.press)
-        actions.addAction (juce::AccessibilityActionType::press, access.press);
-    auto value = std::make_unique<DrawnValue> (access);
+    if (press)
+        actions.addAction (juce::AccessibilityActionType::press, std::move (press));
+    auto value = std::make_unique<DrawnValue> (std::move (valueText), std::move (setFromText));
     return std::make_unique<juce::AccessibilityHandler> (control, role, std::move (actions),
                                                          juce::AccessibilityHandler::Interfaces { std::move (value) });
 }
 
 std::unique_ptr<juce::AccessibilityHandler> NamedComboBox::createAccessibilityHandler()
 {
-    DrawnControlAccess access;
-    access.valueText = [this] { return getText().isNotEmpty() ? getText() : getTextWhenNothingSelected(); };
-    access.setFromText = [this] (const juce::String& text)
-    {
-        for (int i = 0; i < getNumItems(); ++i)
-            if (getItemText (i).equalsIgnoreCase (text.trim()))
-                setSelectedItemIndex (i);
-    };
+    auto value = std::make_unique<DrawnValue> ([this] { return getText().isNotEmpty() ? getText() : getTextWhenNothingSelected(); },
+                                               [this] (const juce::String& text)
+                                               {
+                                                   for (int i = 0; i < getNumItems(); ++i)
+                                                       if (getItemText (i).equalsIgnoreCase (text.trim()))
+                                                           setSelectedItemIndex (i);
+                                               });
     juce::AccessibilityActions actions;
     actions.addAction (juce::AccessibilityActionType::press, [this] { showPopup(); })
         .addAction (juce::AccessibilityActionType::showMenu, [this] { showPopup(); });
     return std::make_unique<juce::AccessibilityHandler> (*this, juce::AccessibilityRole::comboBox, std::move (actions),
-                                                         juce::AccessibilityHandler::Interfaces { std::make_unique<DrawnValue> (access) });
+                                                         juce::AccessibilityHandler::Interfaces { std::move (value) });
 }
 
 void NamedComboBox::lookAndFeelChanged()

@@ -17,19 +17,14 @@ namespace plumora
 // Text fields and the on-screen keyboard still take it when clicked.
 void letKeyboardReachControls (juce::Component& root);
 
-// What a control the editor draws itself tells a screen reader: its value as
-// text and, where the control can be operated that way, how a text sets the
-// value (a step's name, say) and what pressing it does.
-struct DrawnControlAccess
-{
-    std::function<juce::String()> valueText;
-    std::function<void (const juce::String&)> setFromText; // empty: read only
-    std::function<void()> press;                           // empty: no press
-};
-
-// The handler for such a control; its title is the component's title.
+// The accessibility handler of a control the editor draws itself: its title
+// is the component's, its value the text valueText gives; where the control
+// can be operated that way, setFromText sets the value from a text (a step's
+// name, say) and press does what a click does.
 std::unique_ptr<juce::AccessibilityHandler> drawnControlHandler (juce::Component& control, juce::AccessibilityRole role,
-                                                                 DrawnControlAccess access);
+                                                                 std::function<juce::String()> valueText,
+                                                                 std::function<void (const juce::String&)> setFromText = {},
+                                                                 std::function<void()> press = {});
 
 // A menu that tells screen readers its name (its title: "Preset") and, as
 // its value, what it shows: the chosen item, or its text for nothing chosen.

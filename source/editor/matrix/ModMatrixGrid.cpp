@@ -336,15 +336,15 @@ bool ModMatrixGrid::keyPressed (const juce::KeyPress& key)
 std::unique_ptr<juce::AccessibilityHandler> ModMatrixGrid::createAccessibilityHandler()
 {
     return drawnControlHandler (*this, juce::AccessibilityRole::group,
-                                { [this] { return cellDescription (cursor); },
-                                  // A depth, alone or ending a text ("depth -0.25").
-                                  [this] (const juce::String& text)
-                                  {
-                                      const auto number = text.trim().fromLastOccurrenceOf (" ", false, false);
-                                      if (number.containsAnyOf ("0123456789"))
-                                          setDepthAt (cursor, number.getFloatValue());
-                                  },
-                                  [this] { toggleRoutingAt (cursor); } });
+                                [this] { return cellDescription (cursor); },
+                                // A depth, alone or ending a text ("depth -0.25").
+                                [this] (const juce::String& text)
+                                {
+                                    const auto number = text.trim().fromLastOccurrenceOf (" ", false, false);
+                                    if (number.containsAnyOf ("0123456789"))
+                                        setDepthAt (cursor, number.getFloatValue());
+                                },
+                                [this] { toggleRoutingAt (cursor); });
 }
 
 } // namespace plumora

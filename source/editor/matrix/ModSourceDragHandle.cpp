@@ -52,7 +52,7 @@ void ModSourceDragHandle::dragEnded()
 
 std::unique_ptr<juce::AccessibilityHandler> ModSourceDragHandle::createAccessibilityHandler()
 {
-    return drawnControlHandler (*this, juce::AccessibilityRole::image, { [this] { return modSourceDescription (handleSource); } });
+    return drawnControlHandler (*this, juce::AccessibilityRole::image, [this] { return modSourceDescription (handleSource); });
 }
 
 } // namespace plumora

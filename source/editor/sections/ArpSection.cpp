@@ -213,11 +213,11 @@ void ArpSection::mouseDown (const juce::MouseEvent& event)
 
 std::unique_ptr<juce::AccessibilityHandler> ArpSection::createAccessibilityHandler()
 {
-    return drawnControlHandler (*this, juce::AccessibilityRole::group, { [this]
+    return drawnControlHandler (*this, juce::AccessibilityRole::group, [this]
     {
         return spokenParameters (context, { ParamID::arp_enabled, ParamID::arp_rate, ParamID::arp_pattern, ParamID::arp_octaves,
                                             ParamID::arp_vel_decay, ParamID::arp_legato });
-    } });
+    });
 }
 
 } // namespace plumora

@@ -200,10 +200,10 @@ void SubNoisePanel::mouseUp (const juce::MouseEvent&)
 
 std::unique_ptr<juce::AccessibilityHandler> SubNoisePanel::createAccessibilityHandler()
 {
-    return drawnControlHandler (*this, juce::AccessibilityRole::group, { [this]
+    return drawnControlHandler (*this, juce::AccessibilityRole::group, [this]
     {
         return spokenParameters (context, { ParamID::sub_shape, ParamID::sub_level, ParamID::noise_filter_mode, ParamID::noise_level, ParamID::noise_cutoff });
-    } });
+    });
 }
 
 } // namespace plumora

@@ -184,19 +184,19 @@ bool CharacterBlockComponent::keyPressed (const juce::KeyPress& key)
 std::unique_ptr<juce::AccessibilityHandler> CharacterBlockComponent::createAccessibilityHandler()
 {
     return drawnControlHandler (*this, juce::AccessibilityRole::group,
-                                { [this]
-                                  {
-                                      const auto step = state.currentStep;
-                                      return step >= 0 && step < static_cast<int> (state.map.steps.size())
-                                                 ? state.map.steps[static_cast<std::size_t> (step)].label
-                                                 : juce::String ("No step");
-                                  },
-                                  [this] (const juce::String& text)
-                                  {
-                                      for (std::size_t i = 0; i < state.map.steps.size(); ++i)
-                                          if (state.map.steps[i].label.equalsIgnoreCase (text.trim()))
-                                              setStep (static_cast<int> (i));
-                                  } });
+                                [this]
+                                {
+                                    const auto step = state.currentStep;
+                                    return step >= 0 && step < static_cast<int> (state.map.steps.size())
+                                               ? state.map.steps[static_cast<std::size_t> (step)].label
+                                               : juce::String ("No step");
+                                },
+                                [this] (const juce::String& text)
+                                {
+                                    for (std::size_t i = 0; i < state.map.steps.size(); ++i)
+                                        if (state.map.steps[i].label.equalsIgnoreCase (text.trim()))
+                                            setStep (static_cast<int> (i));
+                                });
 }
 
 } // namespace plumora

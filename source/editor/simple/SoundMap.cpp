@@ -253,18 +253,18 @@ bool SoundMap::keyPressed (const juce::KeyPress& key)
 std::unique_ptr<juce::AccessibilityHandler> SoundMap::createAccessibilityHandler()
 {
     return drawnControlHandler (*this, juce::AccessibilityRole::group,
-                                { [this]
-                                  {
-                                      return currentLabel + ": brightness " + juce::String (x, 2) + ", harshness " + juce::String (y, 2);
-                                  },
-                                  [this] (const juce::String& text)
-                                  {
-                                      juce::StringArray numbers;
-                                      numbers.addTokens (text.retainCharacters ("0123456789., "), ", ", "");
-                                      numbers.removeEmptyStrings();
-                                      if (numbers.size() == 2)
-                                          setPosition (numbers[0].getFloatValue(), numbers[1].getFloatValue());
-                                  } });
+                                [this]
+                                {
+                                    return currentLabel + ": brightness " + juce::String (x, 2) + ", harshness " + juce::String (y, 2);
+                                },
+                                [this] (const juce::String& text)
+                                {
+                                    juce::StringArray numbers;
+                                    numbers.addTokens (text.retainCharacters ("0123456789., "), ", ", "");
+                                    numbers.removeEmptyStrings();
+                                    if (numbers.size() == 2)
+                                        setPosition (numbers[0].getFloatValue(), numbers[1].getFloatValue());
+                                });
 }
 
 } // namespace plumora

@@ -244,18 +244,18 @@ bool TimbreLibrary::keyPressed (const juce::KeyPress& key)
 std::unique_ptr<juce::AccessibilityHandler> TimbreLibrary::createAccessibilityHandler()
 {
     return drawnControlHandler (*this, juce::AccessibilityRole::group,
-                                { [this]
-                                  {
-                                      const auto* chosen = selectedTimbre();
-                                      return selectedCategoryName() + ": " + (chosen != nullptr ? chosen->name : juce::String ("no timbre chosen"));
-                                  },
-                                  [this] (const juce::String& text)
-                                  {
-                                      const auto categoryName = text.contains (":") ? text.upToFirstOccurrenceOf (":", false, false).trim()
-                                                                                   : selectedCategoryName();
-                                      const auto timbreName = text.fromFirstOccurrenceOf (":", false, false).trim();
-                                      selectByNames (categoryName, timbreName.isNotEmpty() ? timbreName : text.trim());
-                                  } });
+                                [this]
+                                {
+                                    const auto* chosen = selectedTimbre();
+                                    return selectedCategoryName() + ": " + (chosen != nullptr ? chosen->name : juce::String ("no timbre chosen"));
+                                },
+                                [this] (const juce::String& text)
+                                {
+                                    const auto categoryName = text.contains (":") ? text.upToFirstOccurrenceOf (":", false, false).trim()
+                                                                                 : selectedCategoryName();
+                                    const auto timbreName = text.fromFirstOccurrenceOf (":", false, false).trim();
+                                    selectByNames (categoryName, timbreName.isNotEmpty() ? timbreName : text.trim());
+                                });
 }
 
 } // namespace plumora

@@ -56,10 +56,10 @@ void CpuVoiceMeter::paint (juce::Graphics& g)
 
 std::unique_ptr<juce::AccessibilityHandler> CpuVoiceMeter::createAccessibilityHandler()
 {
-    return drawnControlHandler (*this, juce::AccessibilityRole::staticText, { [this]
+    return drawnControlHandler (*this, juce::AccessibilityRole::staticText, [this]
     {
         return "CPU " + juce::String (juce::roundToInt (cpuPercent)) + " %, " + juce::String (voiceCount) + " of " + juce::String (voiceLimit) + " voices";
-    } });
+    });
 }
 
 } // namespace plumora

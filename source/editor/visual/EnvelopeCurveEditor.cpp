@@ -137,7 +137,7 @@ void EnvelopeCurveEditor::mouseUp (const juce::MouseEvent&)
 std::unique_ptr<juce::AccessibilityHandler> EnvelopeCurveEditor::createAccessibilityHandler()
 {
     return drawnControlHandler (*this, juce::AccessibilityRole::group,
-                                { [this] { return spokenParameters (context, { parameters[0], parameters[1], parameters[2], parameters[3] }); } });
+                                [this] { return spokenParameters (context, { parameters[0], parameters[1], parameters[2], parameters[3] }); });
 }
 
 } // namespace plumora

@@ -73,7 +73,7 @@ void LfoShapeEditor::nextShape() { context.setParameterValue (shapeParameter, st
 std::unique_ptr<juce::AccessibilityHandler> LfoShapeEditor::createAccessibilityHandler()
 {
     return drawnControlHandler (*this, juce::AccessibilityRole::button,
-                                { [this] { return spokenParameters (context, { shapeParameter }); }, {}, [this] { nextShape(); } });
+                                [this] { return spokenParameters (context, { shapeParameter }); }, {}, [this] { nextShape(); });
 }
 
 } // namespace plumora

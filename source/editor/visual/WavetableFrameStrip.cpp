@@ -182,7 +182,7 @@ void WavetableFrameStrip::mouseUp (const juce::MouseEvent&)
 
 std::unique_ptr<juce::AccessibilityHandler> WavetableFrameStrip::createAccessibilityHandler()
 {
-    return drawnControlHandler (*this, juce::AccessibilityRole::image, { [this] { return spokenParameters (context, { positionParameter() }); } });
+    return drawnControlHandler (*this, juce::AccessibilityRole::image, [this] { return spokenParameters (context, { positionParameter() }); });
 }
 
 } // namespace plumora
