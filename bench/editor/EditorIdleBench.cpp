@@ -1,9 +1,10 @@
-// What an open editor costs: the PRO page in a real window on an X display
-// (scripts/bench.sh runs this under xvfb-run), 10 s of the message loop.
-// Idle (no notes, no audio device) the figure is the whole process's CPU
-// time (every thread) as a share of one core, against the same process with
-// no window. Playing (an 8-note chord rendered in real time by a thread of
-// its own, four LFO routings moving) it is the message thread's alone.
+// What an open editor costs: each page in a real window on an X display
+// (scripts/bench.sh runs this under xvfb-run), 10 s of the message loop,
+// idle (no notes, no audio device) and playing (an 8-note chord rendered in
+// real time by a thread of its own, four LFO routings moving). The figures
+// are the message thread's CPU time as a share of one core, and the whole
+// process's for comparison with the same process with no window; and the
+// time from asking for the editor to its first painted frame.
 //
 // The plug-in's shared code forbids modal loops (JUCE_MODAL_LOOPS_PERMITTED
 // is 0), so each run takes a fresh message manager, runs its dispatch loop
@@ -20,9 +21,12 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <functional>
+#include <vector>
 #include <thread>
 
 namespace
@@ -39,26 +43,40 @@ double cpuSeconds (int who)
     return seconds (usage.ru_utime) + seconds (usage.ru_stime);
 }
 
-// Runs the message loop for the settling time and then the measured time;
-// the share of one core the process (RUSAGE_SELF) or the message thread
-// (RUSAGE_THREAD) used in the measured part, in percent.
-double percentOfOneCoreWhileTheLoopRuns (int who = RUSAGE_SELF)
+struct CoreShares
 {
-    const auto processCpuSeconds = [who] { return cpuSeconds (who); };
-    double cpuStart = 0.0, wallStart = 0.0, percent = 0.0;
+    double messageThread = 0.0; // percent of one core
+    double process = 0.0;       // every thread of the process
+};
+
+// Runs the message loop for the settling time and then the measured time;
+// the shares of one core the message thread and the whole process used in
+// the measured part.
+CoreShares percentOfOneCoreWhileTheLoopRuns()
+{
+    double threadStart = 0.0, processStart = 0.0, wallStart = 0.0;
+    CoreShares shares;
     juce::Timer::callAfterDelay (kSettleMilliseconds, [&]
     {
-        cpuStart = processCpuSeconds();
+        threadStart = cpuSeconds (RUSAGE_THREAD);
+        processStart = cpuSeconds (RUSAGE_SELF);
         wallStart = juce::Time::getMillisecondCounterHiRes();
     });
     juce::Timer::callAfterDelay (kSettleMilliseconds + kMeasureMilliseconds, [&]
     {
         const double wallSeconds = (juce::Time::getMillisecondCounterHiRes() - wallStart) * 1e-3;
-        percent = 100.0 * (processCpuSeconds() - cpuStart) / wallSeconds;
+        shares.messageThread = 100.0 * (cpuSeconds (RUSAGE_THREAD) - threadStart) / wallSeconds;
+        shares.process = 100.0 * (cpuSeconds (RUSAGE_SELF) - processStart) / wallSeconds;
         juce::MessageManager::getInstance()->stopDispatchLoop();
     });
     juce::MessageManager::getInstance()->runDispatchLoop();
-    return percent;
+    return shares;
+}
+
+void report (benchmark::State& state, const CoreShares& shares)
+{
+    state.counters["message_thread_percent_of_one_core"] = shares.messageThread;
+    state.counters["process_percent_of_one_core"] = shares.process;
 }
 
 // The editor of processor in a window on the display; null (with the
@@ -118,10 +136,10 @@ void editorOpenProPageIdle (benchmark::State& state)
     if (open.editor == nullptr)
         return;
 
-    double percent = 0.0;
+    CoreShares shares;
     for (auto _ : state)
-        percent = percentOfOneCoreWhileTheLoopRuns();
-    state.counters["percent_of_one_core"] = percent;
+        shares = percentOfOneCoreWhileTheLoopRuns();
+    report (state, shares);
 }
 BENCHMARK (editorOpenProPageIdle)->Iterations (1)->Unit (benchmark::kSecond)->UseRealTime()->MeasureProcessCPUTime();
 
@@ -185,13 +203,13 @@ void editorOpenProPageChordPlaying (benchmark::State& state)
     if (open.editor == nullptr)
         return;
 
-    double percent = 0.0;
+    CoreShares shares;
     {
         const ChordPlayer chord (processor);
         for (auto _ : state)
-            percent = percentOfOneCoreWhileTheLoopRuns (RUSAGE_THREAD);
+            shares = percentOfOneCoreWhileTheLoopRuns();
     }
-    state.counters["message_thread_percent_of_one_core"] = percent;
+    report (state, shares);
 }
 BENCHMARK (editorOpenProPageChordPlaying)->Iterations (1)->Unit (benchmark::kSecond)->UseRealTime();
 
@@ -219,13 +237,100 @@ void editorOpenSimplePage (benchmark::State& state)
             }
         chord = std::make_unique<ChordPlayer> (processor);
     }
-    double percent = 0.0;
+    CoreShares shares;
     for (auto _ : state)
-        percent = percentOfOneCoreWhileTheLoopRuns (animating ? RUSAGE_THREAD : RUSAGE_SELF);
+        shares = percentOfOneCoreWhileTheLoopRuns();
     chord.reset();
-    state.counters[animating ? "message_thread_percent_of_one_core" : "percent_of_one_core"] = percent;
+    report (state, shares);
 }
 BENCHMARK (editorOpenSimplePage)->Arg (0)->Arg (1)->Iterations (1)->Unit (benchmark::kSecond)->UseRealTime();
+
+// From asking for the editor to the end of its first painted frame in a
+// window, as a host opens it: building the page's parts, laying them out,
+// and painting every section once. Ten openings, one after another, in one
+// run of the message loop (a run may not be restarted here).
+void editorOpenToFirstPaintedFrame (benchmark::State& state)
+{
+    plumora::bench::quietXErrors();
+    const juce::ScopedJuceInitialiser_GUI gui;
+    if (juce::SystemStats::getEnvironmentVariable ("DISPLAY", {}).isEmpty())
+    {
+        state.SkipWithError ("no X display: run under xvfb-run (scripts/bench.sh does)");
+        return;
+    }
+    PlumoraAudioProcessor processor;
+    processor.setUiMode (static_cast<int> (state.range (0)));
+    processor.prepareToPlay (ChordPlayer::rate, ChordPlayer::block);
+
+    // A host's window around the editor: its paintOverChildren runs once the
+    // editor inside it has painted.
+    struct HostWindow : juce::Component
+    {
+        double paintedAt = 0.0;
+        void paintOverChildren (juce::Graphics&) override
+        {
+            if (paintedAt == 0.0)
+                paintedAt = juce::Time::getMillisecondCounterHiRes();
+        }
+    };
+
+    constexpr int openings = 10;
+    std::vector<double> milliseconds;
+    std::unique_ptr<HostWindow> window;
+    std::unique_ptr<juce::AudioProcessorEditor> editor;
+    double askedAt = 0.0;
+    const auto close = [&]
+    {
+        if (editor == nullptr)
+            return;
+        window->removeChildComponent (editor.get());
+        processor.editorBeingDeleted (editor.get());
+        editor.reset();
+        window.reset();
+    };
+    const auto open = [&]
+    {
+        window = std::make_unique<HostWindow>();
+        askedAt = juce::Time::getMillisecondCounterHiRes();
+        editor.reset (processor.createEditorIfNeeded());
+        window->setOpaque (true);
+        window->addAndMakeVisible (*editor);
+        window->setBounds (0, 0, editor->getWidth(), editor->getHeight());
+        window->addToDesktop (juce::ComponentPeer::windowAppearsOnTaskbar);
+        window->setVisible (true);
+    };
+    const double giveUpAt = juce::Time::getMillisecondCounterHiRes() + 60000.0;
+    std::function<void()> poll = [&]
+    {
+        if (window != nullptr && window->paintedAt > 0.0)
+        {
+            milliseconds.push_back (window->paintedAt - askedAt);
+            close();
+            if (static_cast<int> (milliseconds.size()) < openings)
+                open();
+        }
+        if (static_cast<int> (milliseconds.size()) >= openings || juce::Time::getMillisecondCounterHiRes() > giveUpAt)
+            juce::MessageManager::getInstance()->stopDispatchLoop();
+        else
+            juce::Timer::callAfterDelay (1, poll);
+    };
+    for (auto _ : state)
+    {
+        open();
+        poll();
+        juce::MessageManager::getInstance()->runDispatchLoop();
+        close();
+    }
+    if (static_cast<int> (milliseconds.size()) < openings)
+    {
+        state.SkipWithError ("the editor did not paint within a minute");
+        return;
+    }
+    std::sort (milliseconds.begin(), milliseconds.end());
+    state.counters["median_ms_to_first_frame"] = milliseconds[milliseconds.size() / 2];
+    state.counters["worst_ms_to_first_frame"] = milliseconds.back();
+}
+BENCHMARK (editorOpenToFirstPaintedFrame)->Arg (0)->Arg (1)->Iterations (1)->Unit (benchmark::kMillisecond)->UseRealTime();
 
 // The same process without the window: what the processor and JUCE cost on
 // their own, for comparison.
@@ -233,10 +338,10 @@ void noEditorIdle (benchmark::State& state)
 {
     const juce::ScopedJuceInitialiser_GUI gui;
     PlumoraAudioProcessor processor;
-    double percent = 0.0;
+    CoreShares shares;
     for (auto _ : state)
-        percent = percentOfOneCoreWhileTheLoopRuns();
-    state.counters["percent_of_one_core"] = percent;
+        shares = percentOfOneCoreWhileTheLoopRuns();
+    report (state, shares);
 }
 BENCHMARK (noEditorIdle)->Iterations (1)->Unit (benchmark::kSecond)->UseRealTime()->MeasureProcessCPUTime();
 } // namespace

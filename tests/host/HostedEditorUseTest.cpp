@@ -49,7 +49,7 @@ TEST_F (HostedEditorUse, PagesSwitchAndAKnobTurnedWithThePointerReachesTheHost)
 
     withEditor (*plugin, [&] (juce::Component& window)
     {
-        const ParameterWatch watch (*cutoff);
+        ParameterWatch watch (*cutoff);
         const float before = cutoff->getValue();
         // Upwards by 60 pixels: a vertical drag turns the knob up.
         const auto knob = kFilterCutoffKnob;
@@ -66,6 +66,16 @@ TEST_F (HostedEditorUse, PagesSwitchAndAKnobTurnedWithThePointerReachesTheHost)
         EXPECT_TRUE (savePicture (awaitEditor (window, 1.0f).image, "editor-host-linux-simple.png"));
         ASSERT_EQ (xserver::click (nativeWindowOf (window), mode.x, mode.y), "");
         EXPECT_TRUE (awaitCondition ([&] { return pluginStateAttribute (*plugin, "uiMode") == "0"; })) << "no way back to PRO";
+
+        // On a 150 % screen the same knob sits at 1.5 times the point.
+        auto& editor = dynamic_cast<juce::AudioProcessorEditor&> (dynamic_cast<HostWindow&> (window).editor);
+        editor.setScaleFactor (1.5f);
+        ASSERT_TRUE (awaitEditor (window, 1.5f).missing.isEmpty());
+        const float atScaleOne = cutoff->getValue();
+        const auto scaled = (knob.toFloat() * 1.5f).roundToInt();
+        ASSERT_EQ (xserver::drag (nativeWindowOf (window), scaled.x, scaled.y, scaled.x, scaled.y + 60, 12), "");
+        EXPECT_TRUE (awaitCondition ([&] { return watch.gestureEnds > 1; })) << "no touch at scale 1.5";
+        EXPECT_LT (cutoff->getValue(), atScaleOne - 0.02f) << "a drag down at scale 1.5 did not turn the knob down";
     });
 }
 

@@ -46,14 +46,9 @@ AdvancedEditorContent::AdvancedEditorContent (EditorContext& editorContext) : Ed
     presetPanel = place (presetBar, std::make_unique<PresetSection> (editorContext));
     signalFlow = std::make_unique<SignalFlowOverlay> (editorContext);
 
-    // Each section keeps a picture of itself, redrawn only where it
-    // changed: the cables' animation above them then costs a copy of those
-    // pictures, not a repaint of every knob under a cable.
     for (auto* component : sections)
-    {
-        component->setBufferedToImage (true);
         addAndMakeVisible (*component);
-    }
+    cacheLayers (true);
     addAndMakeVisible (*signalFlow);
 
     for (const auto* section : std::initializer_list<const KnobSection*> { oscillators, filterPanel, ampPanel, lfos, effectsPanel, masterPanel })
@@ -134,6 +129,15 @@ void AdvancedEditorContent::resized()
     }
     signalFlow->setBounds (getLocalBounds());
     signalFlow->toFront (false);
+}
+
+// Each section keeps a picture of itself, redrawn only where it changed: the
+// cables' animation above them then costs a copy of those pictures, not a
+// repaint of every knob under a cable.
+void AdvancedEditorContent::cacheLayers (bool allowed)
+{
+    for (auto* component : sections)
+        component->setBufferedToImage (allowed);
 }
 
 } // namespace plumora

@@ -33,6 +33,7 @@ public:
     ~AdvancedEditorContent() override;
 
     void tick() override;
+    void cacheLayers (bool allowed) override;
     void paint (juce::Graphics&) override;
     void resized() override;
 

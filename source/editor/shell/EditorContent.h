@@ -14,6 +14,10 @@ class EditorContent : public juce::Component
 public:
     explicit EditorContent (EditorContext& editorContext) : context (editorContext) {}
     virtual void tick() {}
+    // Whether the page may keep pictures of its parts. The editor allows it
+    // only at whole-number scales: at 1.5 a part's picture lands between the
+    // screen's pixels and would be drawn blurred.
+    virtual void cacheLayers (bool) {}
 
 protected:
     EditorContext& context;

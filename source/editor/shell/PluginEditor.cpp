@@ -10,6 +10,7 @@
 #include "processor/PluginProcessor.h"
 
 #include <atomic>
+#include <cmath>
 
 using namespace plumora;
 
@@ -67,6 +68,26 @@ PlumoraAudioProcessorEditor::~PlumoraAudioProcessorEditor()
     setLookAndFeel (nullptr);
 }
 
+float PlumoraAudioProcessorEditor::usableScale (float requested) noexcept
+{
+    constexpr float smallest = 0.5f, largest = 3.0f;
+    return std::isfinite (requested) && requested > 0.0f ? juce::jlimit (smallest, largest, requested) : 1.0f;
+}
+
+void PlumoraAudioProcessorEditor::setScaleFactor (float newScale)
+{
+    const float scale = usableScale (newScale);
+    juce::AudioProcessorEditor::setScaleFactor (scale);
+    if (content != nullptr)
+        content->cacheLayers (isWholeScale());
+}
+
+bool PlumoraAudioProcessorEditor::isWholeScale() const noexcept
+{
+    const float scale = getTransform().mat00;
+    return std::abs (scale - std::round (scale)) < 1.0e-3f;
+}
+
 void PlumoraAudioProcessorEditor::setEditorMode (int mode)
 {
     content.reset();
@@ -75,7 +96,10 @@ void PlumoraAudioProcessorEditor::setEditorMode (int mode)
     else if (mode == 1)
         content = std::make_unique<SimpleEditorContent> (context);
     if (content != nullptr)
+    {
         addAndMakeVisible (*content);
+        content->cacheLayers (isWholeScale());
+    }
     letKeyboardReachControls (*this);
     modeButton.setButtonText (mode == 1 ? "PRO" : "S!MPLE");
     refreshPresetList();

@@ -42,6 +42,13 @@ public:
     juce::TextButton& nextPresetButton() noexcept { return nextButton; }
     juce::MidiKeyboardComponent& onScreenKeyboard() noexcept { return keyboard; }
 
+    // The host's display scale, limited to what a screen can show: a scale of
+    // 0 (or not a number) would leave no window, one of 10 a window of
+    // 12000 pixels.
+    void setScaleFactor (float newScale) override;
+    static float usableScale (float requested) noexcept;
+    bool isWholeScale() const noexcept;
+
     void paint (juce::Graphics&) override;
     void resized() override;
     void timerCallback() override;
