@@ -19,6 +19,21 @@ bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
 namespace plumora::test
 {
 
+// Where the editor tests save their pictures of the pages: the build's test
+// folder, or the folder PLUMORA_PICTURES names (scripts/screenshots.sh
+// points it at the README's pictures). Returns the file written, or an
+// invalid file when it could not be written.
+inline juce::File savePicture (const juce::Image& picture, const juce::String& name)
+{
+    const auto folder = juce::File (juce::SystemStats::getEnvironmentVariable ("PLUMORA_PICTURES", PLUMORA_TEST_PICTURES));
+    const auto file = folder.getChildFile (name);
+    file.deleteFile();
+    juce::FileOutputStream out (file);
+    if (! folder.isDirectory() || ! out.openedOk() || ! juce::PNGImageFormat().writeImageToStream (picture, out))
+        return {};
+    return file;
+}
+
 // Delivers what waits on the message thread: asynchronous button clicks,
 // messages posted from other threads.
 inline void deliverPendingMessages()

@@ -305,13 +305,7 @@ TEST (ModMatrixSection, ThePictureOfTheExpandedMatrixShowsEachRoutingInItsSource
     f.editor->timerCallback();
 
     const auto picture = f.editor->createComponentSnapshot (f.editor->getLocalBounds(), true, 1.0f);
-    const auto file = juce::File (PLUMORA_TEST_PICTURES).getChildFile ("editor-matrix-expanded.png");
-    file.deleteFile();
-    {
-        juce::FileOutputStream out (file);
-        ASSERT_TRUE (out.openedOk());
-        juce::PNGImageFormat().writeImageToStream (picture, out);
-    }
+    const auto file = test::savePicture (picture, "editor-matrix-expanded.png");
     EXPECT_GT (file.getSize(), 1000);
 
     auto& grid = page->matrixSection().grid();

@@ -91,11 +91,7 @@ TEST (SimplePageFrame, APictureWithWarmPadIsSavedIntoTheBuildFolder)
     EXPECT_EQ (f.processor.engine().wavetableId (0), "factory:analog_stack");
 
     const auto picture = f.editor->createComponentSnapshot (f.editor->getLocalBounds(), true, 1.0f);
-    const auto file = juce::File (PLUMORA_TEST_PICTURES).getChildFile ("editor-simple-warm-pad.png");
-    file.deleteFile();
-    juce::FileOutputStream out (file);
-    ASSERT_TRUE (out.openedOk());
-    EXPECT_TRUE (juce::PNGImageFormat().writeImageToStream (picture, out));
+    EXPECT_NE (test::savePicture (picture, "editor-simple-warm-pad.png"), juce::File());
 }
 
 // A S!MPLE preset loaded on this page brings back its timbre and steps, and

@@ -23,15 +23,6 @@ void collectKnobs (juce::Component& component, std::vector<PlumKnob*>& knobs)
     for (auto* child : component.getChildren())
         collectKnobs (*child, knobs);
 }
-
-void savePicture (const juce::Image& picture, const juce::String& name)
-{
-    const auto file = juce::File (PLUMORA_TEST_PICTURES).getChildFile (name);
-    file.deleteFile();
-    juce::FileOutputStream out (file);
-    ASSERT_TRUE (out.openedOk());
-    juce::PNGImageFormat().writeImageToStream (picture, out);
-}
 } // namespace
 
 TEST (ProPage, ItsKnobsReachTheirParametersAndNeverTheOnesNoControlBinds)
@@ -78,7 +69,7 @@ TEST (ProPage, PicturesOfFactorySoundsAreSavedIntoTheBuildFolder)
             f.editor->timerCallback();
 
         const auto picture = f.editor->createComponentSnapshot (f.editor->getLocalBounds(), true, 1.0f);
-        savePicture (picture, file);
+        EXPECT_NE (test::savePicture (picture, file), juce::File()) << file;
         EXPECT_EQ (f.editor->presetMenu().getText(), preset);
         auto* page = dynamic_cast<AdvancedEditorContent*> (f.editor->page());
         ASSERT_NE (page, nullptr);

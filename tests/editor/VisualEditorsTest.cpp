@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace plumora;
 
 namespace
@@ -74,6 +76,26 @@ TEST_F (VisualFixture, EnvelopeHandlesSitOnTheCurveAndDragTheirParameters)
     const auto before = hostValue (ParamID::modenv2_sustain);
     drag (editor, { 150.0f, 20.0f }, { 150.0f, 90.0f });
     EXPECT_EQ (hostValue (ParamID::modenv2_sustain), before);
+}
+
+// Values that bring the handles together ("First Light"'s 1 ms attack, no
+// sustain, short times, all at zero) never print a label over another.
+TEST_F (VisualFixture, EnvelopeLabelsNeverCoverEachOther)
+{
+    EnvelopeCurveEditor editor (context, 0);
+    editor.setBounds (0, 0, 352, 160); // as on the PRO page
+    for (const auto& [a, d, s, r] : { std::tuple { 0.001f, 0.38f, 0.0f, 0.2f }, { 0.0f, 0.0f, 0.0f, 0.0f }, { 0.001f, 0.001f, 1.0f, 0.001f },
+                                      { 1.0f, 1.0f, 0.5f, 1.0f }, { 10.0f, 10.0f, 0.0f, 10.0f } })
+    {
+        editor.setValues (a, d, s, r);
+        const auto areas = editor.labelAreas();
+        for (std::size_t i = 0; i < areas.size(); ++i)
+        {
+            EXPECT_TRUE (editor.getLocalBounds().contains (areas[i])) << "label " << i << " for " << a << ", " << d << ", " << s << ", " << r;
+            for (std::size_t j = i + 1; j < areas.size(); ++j)
+                EXPECT_FALSE (areas[i].intersects (areas[j])) << "labels " << i << " and " << j << " for " << a << ", " << d << ", " << s << ", " << r;
+        }
+    }
 }
 
 TEST_F (VisualFixture, AClickOnTheLfoDisplayStepsToTheNextShapeAndWraps)

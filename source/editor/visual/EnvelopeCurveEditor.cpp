@@ -3,6 +3,7 @@
 #include "editor/controls/Accessibility.h"
 #include "editor/look/Palette.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace plumora
@@ -50,6 +51,35 @@ juce::String EnvelopeCurveEditor::timeText (float t)
     return juce::String (t, t < 1.0f ? 2 : 1) + "s";
 }
 
+std::array<juce::Rectangle<int>, 4> EnvelopeCurveEditor::labelAreas() const
+{
+    const auto points = handlePoints();
+    std::array<juce::Rectangle<int>, 4> areas;
+    for (std::size_t i = 0; i < areas.size(); ++i)
+    {
+        const auto& p = points[i];
+        const int x = static_cast<int> (std::max (2.0f, std::min (p.x - 45.0f, static_cast<float> (getWidth()) - 92.0f)));
+        const int y = static_cast<int> (std::max (2.0f, p.y - 20.0f));
+        // Handles close together (no sustain, short times) would print their
+        // labels over each other: a label that would touch one already
+        // placed moves a line up, or down when there is no room above.
+        const juce::Rectangle<int> wanted (x, y, 90, 16);
+        const auto touches = [&areas, i] (juce::Rectangle<int> r)
+        {
+            return std::any_of (areas.begin(), areas.begin() + static_cast<std::ptrdiff_t> (i),
+                                [r] (juce::Rectangle<int> other) { return other.intersects (r); });
+        };
+        auto label = wanted;
+        while (touches (label) && label.getY() - 16 >= 2)
+            label.translate (0, -16);
+        if (touches (label))
+            for (label = wanted; touches (label) && label.getBottom() + 16 <= getHeight() - 2;)
+                label.translate (0, 16);
+        areas[i] = label;
+    }
+    return areas;
+}
+
 void EnvelopeCurveEditor::paint (juce::Graphics& g)
 {
     if (getWidth() <= 8 || getHeight() <= 8)
@@ -75,16 +105,15 @@ void EnvelopeCurveEditor::paint (juce::Graphics& g)
     const juce::String labels[] = { "Attack: " + timeText (attack), "Decay: " + timeText (decay),
                                     "Sustain: " + juce::String (static_cast<int> (sustain * 100.0f)) + "%", "Release: " + timeText (release) };
     g.setFont (palette::font (12.0f));
+    const auto areas = labelAreas();
     for (int i = 0; i < 4; ++i)
     {
         const auto& p = points[static_cast<std::size_t> (i)];
         const float radius = i == dragHandle ? 6.0f : 4.0f;
         g.setColour (palette::text);
         g.fillEllipse (p.x - radius, p.y - radius, 2.0f * radius, 2.0f * radius);
-        const int x = static_cast<int> (std::max (2.0f, std::min (p.x - 45.0f, static_cast<float> (getWidth()) - 92.0f)));
-        const int y = static_cast<int> (std::max (2.0f, p.y - 20.0f));
         g.setColour (palette::envelopeLabel);
-        g.drawText (labels[i], juce::Rectangle<int> (x, y, 90, 16), juce::Justification::centred, false);
+        g.drawText (labels[i], areas[static_cast<std::size_t> (i)], juce::Justification::centred, false);
     }
     g.setColour (palette::line);
     g.drawRect (frame, 1.0f);

@@ -21,6 +21,9 @@ public:
 
     enum Handle { attackHandle, decayHandle, sustainHandle, releaseHandle, noHandle = -1 };
     std::array<juce::Point<float>, 4> handlePoints() const noexcept;
+    // Where the four value labels go: above their handles, apart from each
+    // other.
+    std::array<juce::Rectangle<int>, 4> labelAreas() const;
     int draggedHandle() const noexcept { return dragHandle; }
     // "12ms", "0.30s", "2.5s".
     static juce::String timeText (float seconds);
