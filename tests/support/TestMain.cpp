@@ -22,8 +22,10 @@ struct TemporaryHome
         setenv ("HOME", folder.getFullPathName().toRawUTF8(), 1);
         unsetenv ("XDG_CONFIG_HOME");
         // Without a display of its own a test must not find one: JUCE would
-        // take the default ":0", which may be another test's private one.
-        setenv ("DISPLAY", "", 0);
+        // take ":0", which may be another test's private display (they take
+        // the first free number), gone when that test ends. No server has
+        // this number.
+        setenv ("DISPLAY", ":59999", 0);
        #endif
     }
 
