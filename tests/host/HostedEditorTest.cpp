@@ -4,6 +4,7 @@
 // screen and saved as a PNG beside the build. The plug-in's view is a native
 // child window of the host's, so only the screen shows what it drew.
 
+#include "host/HostedEditorSession.h"
 #include "host/HostedEditorWindow.h"
 #include "host/ScreenCapture.h"
 
@@ -19,9 +20,6 @@ using namespace plumora::test;
 
 namespace
 {
-constexpr double kRate = 48000.0;
-constexpr int kBlock = 512;
-
 #if JUCE_WINDOWS
 const juce::String kPlatform { "windows" };
 #else
@@ -49,18 +47,7 @@ juce::Image moved (const juce::Image& picture, int dx, int dy)
     return result;
 }
 
-struct HostedEditor : testing::Test
-{
-    juce::VST3PluginFormat format;
-
-    std::unique_ptr<juce::AudioPluginInstance> load()
-    {
-        juce::String problem;
-        auto instance = loadBuiltPlumora (format, kRate, kBlock, problem);
-        EXPECT_NE (instance, nullptr) << problem;
-        return instance;
-    }
-};
+using HostedEditor = HostedEditorSession;
 } // namespace
 
 // The editor opens at 1200 x 860 and paints its top bar, page and keyboard.

@@ -80,6 +80,21 @@ void NamedComboBox::lookAndFeelChanged()
             child->setMouseClickGrabsKeyboardFocus (false);
 }
 
+std::optional<int> choiceAfterArrowKey (const juce::KeyPress& key, int chosen, int count) noexcept
+{
+    const bool left = key.getKeyCode() == juce::KeyPress::leftKey;
+    if (count <= 0 || (! left && key.getKeyCode() != juce::KeyPress::rightKey))
+        return std::nullopt;
+    const int from = chosen < 0 ? (left ? count : -1) : chosen;
+    return juce::jlimit (0, count - 1, from + (left ? -1 : 1));
+}
+
+void announceValueChange (juce::Component& control)
+{
+    if (auto* handler = control.getAccessibilityHandler())
+        handler->notifyAccessibilityEvent (juce::AccessibilityEvent::valueChanged);
+}
+
 juce::String spokenParameters (const EditorContext& context, std::initializer_list<ParamID> ids)
 {
     juce::StringArray parts;

@@ -7,6 +7,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 
 namespace plumora
 {
@@ -39,6 +40,14 @@ public:
     // take the focus either.
     void lookAndFeelChanged() override;
 };
+
+// The choice Left or Right moves to among count choices from chosen (-1:
+// none chosen: Right takes the first, Left the last); empty for other keys
+// or no choices.
+std::optional<int> choiceAfterArrowKey (const juce::KeyPress& key, int chosen, int count) noexcept;
+
+// Tells a screen reader the control's value changed (after a key moved it).
+void announceValueChange (juce::Component& control);
 
 // Parameters as a screen reader says them: "Attack 10 ms, Decay 0.30 s".
 juce::String spokenParameters (const EditorContext& context, std::initializer_list<ParamID> ids);

@@ -287,8 +287,7 @@ void ModMatrixGrid::moveKeyboardCell (int rows, int columnsToMove)
 {
     cursor = { juce::jlimit (0, rowCount - 1, cursor.row + rows), juce::jlimit (0, columnCount - 1, cursor.column + columnsToMove) };
     repaint();
-    if (auto* handler = getAccessibilityHandler())
-        handler->notifyAccessibilityEvent (juce::AccessibilityEvent::valueChanged);
+    announceValueChange (*this);
 }
 
 void ModMatrixGrid::toggleRoutingAt (Cell cell)

@@ -171,13 +171,11 @@ void CharacterBlockComponent::paintResetButton (juce::Graphics& g, juce::Rectang
 
 bool CharacterBlockComponent::keyPressed (const juce::KeyPress& key)
 {
-    const int count = static_cast<int> (state.map.steps.size());
-    if (count == 0 || (key.getKeyCode() != juce::KeyPress::leftKey && key.getKeyCode() != juce::KeyPress::rightKey))
+    const auto step = choiceAfterArrowKey (key, state.currentStep, static_cast<int> (state.map.steps.size()));
+    if (! step)
         return false;
-    const int from = state.currentStep < 0 ? (key.getKeyCode() == juce::KeyPress::leftKey ? count : -1) : state.currentStep;
-    setStep (juce::jlimit (0, count - 1, from + (key.getKeyCode() == juce::KeyPress::leftKey ? -1 : 1)));
-    if (auto* handler = getAccessibilityHandler())
-        handler->notifyAccessibilityEvent (juce::AccessibilityEvent::valueChanged);
+    setStep (*step);
+    announceValueChange (*this);
     return true;
 }
 

@@ -245,8 +245,7 @@ bool SoundMap::keyPressed (const juce::KeyPress& key)
         setPosition (x, y + (code == juce::KeyPress::upKey ? step : -step));
     else
         return false;
-    if (auto* handler = getAccessibilityHandler())
-        handler->notifyAccessibilityEvent (juce::AccessibilityEvent::valueChanged);
+    announceValueChange (*this);
     return true;
 }
 

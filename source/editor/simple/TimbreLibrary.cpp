@@ -231,13 +231,11 @@ juce::Rectangle<float> TimbreLibrary::noticeArea() const
 bool TimbreLibrary::keyPressed (const juce::KeyPress& key)
 {
     const auto* timbres = shownTimbres();
-    const int count = timbres != nullptr ? static_cast<int> (timbres->size()) : 0;
-    if (count == 0 || (key.getKeyCode() != juce::KeyPress::leftKey && key.getKeyCode() != juce::KeyPress::rightKey))
+    const auto chosen = choiceAfterArrowKey (key, timbre, timbres != nullptr ? static_cast<int> (timbres->size()) : 0);
+    if (! chosen)
         return false;
-    const int from = timbre < 0 ? (key.getKeyCode() == juce::KeyPress::leftKey ? count : -1) : timbre;
-    selectTimbre (juce::jlimit (0, count - 1, from + (key.getKeyCode() == juce::KeyPress::leftKey ? -1 : 1)));
-    if (auto* handler = getAccessibilityHandler())
-        handler->notifyAccessibilityEvent (juce::AccessibilityEvent::valueChanged);
+    selectTimbre (*chosen);
+    announceValueChange (*this);
     return true;
 }
 
