@@ -83,6 +83,11 @@ void MultibandSaturator::prepare (double newSampleRate) noexcept
     sampleRate = acceptSampleRate (newSampleRate, sampleRate);
     updateCrossover (low);
     updateCrossover (high);
+    reset();
+}
+
+void MultibandSaturator::reset() noexcept
+{
     channels[0] = channels[1] = {};
 }
 

@@ -28,6 +28,8 @@ public:
 
     // Computes both crossovers and clears every filter state.
     void prepare (double sampleRate) noexcept;
+    // Clears every filter state.
+    void reset() noexcept;
 
     // Recompute only when the frequency changes.
     void setLowCrossover (float hz) noexcept;

@@ -23,13 +23,15 @@ void StereoDelay::prepare (double newSampleRate)
     lineLeft.assign (static_cast<size_t> (lineLength), 0.0f);
     lineRight.assign (static_cast<size_t> (lineLength), 0.0f);
     writeIndex = 0;
+    writtenLength = 0;
 }
 
 void StereoDelay::reset() noexcept
 {
-    std::fill (lineLeft.begin(), lineLeft.end(), 0.0f);
-    std::fill (lineRight.begin(), lineRight.end(), 0.0f);
+    std::fill_n (lineLeft.begin(), writtenLength, 0.0f);
+    std::fill_n (lineRight.begin(), writtenLength, 0.0f);
     writeIndex = 0;
+    writtenLength = 0;
 }
 
 float StereoDelay::delayInSamples (float seconds, float fallback) const noexcept
@@ -79,6 +81,7 @@ void StereoDelay::process (float* left, float* right, int numSamples) noexcept
         if (++writeIndex == length)
             writeIndex = 0;
     }
+    writtenLength = std::min (length, writtenLength + numSamples);
 
     // Only a huge finite input can get here: it overflowed inside the
     // lines, which would repeat it for as long as the feedback lasts.

@@ -31,6 +31,7 @@ public:
     // Sizes the lines so kMaximumTime fits at this rate (allocates only when
     // they must grow) and clears them.
     void prepare (double sampleRate);
+    // Clears the lines: only what was written since they were last cleared.
     void reset() noexcept;
 
     void process (float* left, float* right, int numSamples) noexcept;
@@ -43,6 +44,9 @@ private:
     std::vector<float> lineLeft, lineRight;
     int lineLength = 0;
     int writeIndex = 0;
+    // Writing starts at 0 after a clear, so past this the lines still hold
+    // its zeros: a reset need not clear all of two long lines.
+    int writtenLength = 0;
     double sampleRate = 44100.0;
 };
 

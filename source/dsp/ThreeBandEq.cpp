@@ -70,6 +70,12 @@ void ThreeBandEq::prepare (double newSampleRate) noexcept
     updateCoefficients();
 }
 
+void ThreeBandEq::reset() noexcept
+{
+    for (auto* states : { lowShelfStates, peakStates, highShelfStates })
+        states[0] = states[1] = {};
+}
+
 void ThreeBandEq::updateCoefficients() noexcept
 {
     lowShelf = makeLowShelf (settings.lowGain, bandAngle (lowShelfFrequency, sampleRate));

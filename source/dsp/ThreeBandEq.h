@@ -24,6 +24,8 @@ public:
     Settings settings;
 
     void prepare (double sampleRate) noexcept;
+    // Clears the filter states.
+    void reset() noexcept;
     void updateCoefficients() noexcept;
     void process (float* left, float* right, int numSamples) noexcept;
 

@@ -39,6 +39,8 @@ public:
 
     void prepare (double sampleRate) noexcept;
     void reset() noexcept;
+    // The random patterns draw their steps from the start of their sequence again.
+    void restartRandomSequence() noexcept { randomState = kRandomSeed; }
     // Starts the pattern again from its first step with the keys still held,
     // as if no step had sounded (the caller ends the sounding notes first).
     void restartPattern() noexcept;
@@ -94,7 +96,8 @@ private:
     double hostTempo = 120.0;
     bool hostTempoValid = false;
     bool restart = false;
-    std::uint32_t randomState = 4242;
+    static constexpr std::uint32_t kRandomSeed = 4242;
+    std::uint32_t randomState = kRandomSeed;
     std::atomic<int> displayStep { -1 }, displayLength { 0 };
 };
 

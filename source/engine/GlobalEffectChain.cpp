@@ -50,6 +50,21 @@ void GlobalEffectChain::prepare (double sampleRate)
         gates[i].prepare (sampleRate, memories[i]);
 }
 
+void GlobalEffectChain::reset() noexcept
+{
+    autoFilter.reset();
+    chorus.reset();
+    saturator.reset();
+    saturatorDcLeft.reset();
+    saturatorDcRight.reset();
+    delay.reset();
+    reverb.reset();
+    eq.reset();
+    for (auto& gate : gates)
+        gate.reset();
+    mixes = {};
+}
+
 bool GlobalEffectChain::isOff (Stage stage, float bypass, float mix, bool mixModulated) const noexcept
 {
     // Switched off, but still sounding in the last block: it runs once more

@@ -26,6 +26,8 @@ class GlobalEffectChain
 {
 public:
     void prepare (double sampleRate);
+    // Every effect silent and cleared, as prepare leaves them; allocates nothing.
+    void reset() noexcept;
     void process (float* left, float* right, int numSamples, const ParameterSlots& slots, double tempoBpm) noexcept;
 
     // Seconds of the synced delay time for a division at a tempo (clamped to the delay's range).

@@ -189,6 +189,17 @@ void ModMatrix::prepare (double newSampleRate) noexcept
         lfo.prepare (sampleRate);
 }
 
+void ModMatrix::resetSources() noexcept
+{
+    for (auto& lfo : globalLfos)
+    {
+        lfo = Lfo();
+        lfo.prepare (sampleRate);
+    }
+    holdPhase = holdOutput = holdTarget = 0.0f;
+    holdRandomState = kHoldSeed;
+}
+
 void ModMatrix::processGlobal (ParameterSlots& slots, const GlobalValues& globals, int numSamples) noexcept
 {
     blockList = list.acquire();

@@ -55,6 +55,8 @@ public:
 
     // Audio thread -------------------------------------------------------------
     void prepare (double sampleRate) noexcept;
+    // The global LFOs and the sample and hold start again, as in a new matrix.
+    void resetSources() noexcept;
 
     struct GlobalValues { float chordComplexity, modWheel, channelPressure, pitchBend; };
 
@@ -76,7 +78,8 @@ private:
     double sampleRate = 44100.0;
     std::array<Lfo, 4> globalLfos;
     float holdPhase = 0.0f, holdOutput = 0.0f, holdTarget = 0.0f;
-    std::uint32_t holdRandomState = 777;
+    static constexpr std::uint32_t kHoldSeed = 777;
+    std::uint32_t holdRandomState = kHoldSeed;
 };
 
 } // namespace plumora

@@ -12,6 +12,12 @@ void SilenceGate::prepare (double sampleRate, double memorySeconds) noexcept
     quietSamples = 0;
 }
 
+void SilenceGate::reset() noexcept
+{
+    quietSamples = 0;
+    inputWasSilent = false;
+}
+
 bool SilenceGate::isSilent (const float* left, const float* right, int numSamples) noexcept
 {
     // One branch-free pass that the compiler vectorises; NaN counts as sound.

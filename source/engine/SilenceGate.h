@@ -17,6 +17,8 @@ public:
     static constexpr float kSilenceLevel = 1.0e-6f;
 
     void prepare (double sampleRate, double memorySeconds) noexcept;
+    // Awake, as a new gate is: the effect's state was cleared.
+    void reset() noexcept;
 
     // Whether the effect must process this block, given whether its input
     // is silent (isSilent). The chain scans each buffer once: one effect's

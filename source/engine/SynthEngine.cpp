@@ -80,12 +80,48 @@ void SynthEngine::prepare (double sampleRate, int maximumBlockSize)
         voices[i].prepare (currentSampleRate, kControlInterval);
         voices[i].setRepetitionCounts (&repetitionCounts);
     }
+    silentVoice.prepare (currentSampleRate, kControlInterval);
+    silentVoice.setRepetitionCounts (&repetitionCounts);
     repetitionCounts.fill (0);
 
     effects.prepare (currentSampleRate);
     outputGain.prepare (currentSampleRate);
     slots.restartTraces();
     gridPosition = 0;
+}
+
+void SynthEngine::reset() noexcept
+{
+    // A voice not started since the last reset is still as prepare left it;
+    // the copy keeps each buffer's size, so it allocates nothing.
+    for (int i = 0; i < VoicePool::kSize; ++i)
+        if (voiceStartOrder[static_cast<std::size_t> (i)] != 0 || ! voices[i].isIdle())
+            voices[i] = silentVoice;
+    voiceStartOrder.fill (0);
+    voicesStarted = 0;
+    startedByArpeggiator.fill (false);
+    activeVoices.store (0, std::memory_order_relaxed);
+
+    sustainPedalDown = false;
+    sustainedNotes.fill (false);
+    repetitionCounts.fill (0);
+    oscillatorRandomState = kOscillatorSeed;
+    for (auto* source : { &chordComplexity, &modWheel, &pressure, &bend })
+        source->store (0.0f, std::memory_order_relaxed);
+
+    arpeggiator.reset();
+    arpeggiator.restartRandomSequence();
+    arpeggiatorWasOn = false;
+    lastArpFrequency = 0.0f;
+
+    matrix.resetSources();
+    effects.reset();
+    outputGain.prepare (currentSampleRate);
+    slots.restartTraces();
+    gridPosition = 0;
+    voicesRenderedTo = 0;
+    newestVoiceValues = {};
+    newestVoiceTraced = false;
 }
 
 void SynthEngine::setParameters (const std::vector<ParameterValue>& values) noexcept

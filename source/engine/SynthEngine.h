@@ -37,6 +37,11 @@ public:
 
     // Audio thread ---------------------------------------------------------
     void prepare (double sampleRate, int maximumBlockSize);
+    // Silence and a fresh start, as a new engine prepared at the same rate
+    // plays: no voices, held keys, pedal or controller values, arpeggiator
+    // pattern, modulation phases or effect tails. Parameters, routings,
+    // tables, the MPE flag and the host tempo stay. Allocates nothing.
+    void reset() noexcept;
     void setParameter (ParamID id, float value) noexcept { slots.setTarget (id, value); }
 
     void noteOn (int channel, int note, float velocity) noexcept;
@@ -121,13 +126,16 @@ private:
     RealtimeHandOver<Wavetable> wavetable1, wavetable2;
     ModMatrix matrix;
     VoicePool voices;
+    // A voice as prepare leaves it, copied over the voices a reset clears.
+    Voice silentVoice;
     VoiceParameters voiceParameters {};
 
     std::atomic<float> chordComplexity { 0.0f }, modWheel { 0.0f }, pressure { 0.0f }, bend { 0.0f };
     std::atomic<double> currentTempo { 120.0 };
     std::atomic<int> activeVoices { 0 };
 
-    std::uint32_t oscillatorRandomState = 12345;
+    static constexpr std::uint32_t kOscillatorSeed = 12345;
+    std::uint32_t oscillatorRandomState = kOscillatorSeed;
     GlobalEffectChain effects;
     OutputGain outputGain;
 

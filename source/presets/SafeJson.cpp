@@ -47,6 +47,43 @@ bool startsNumber (const std::string& json, std::size_t i) noexcept
     return ! (before == '.' || before == 'e' || before == 'E' || exponentSign);
 }
 
+// juce::JSON reads the character after a minus sign (white space aside) as a
+// number's first digit, whatever it is: "-x5" reads as -725, and a character
+// far from the digits overflows the integer it adds up (undefined behaviour)
+// with far fewer than the 18 digits below. Whether every minus sign outside
+// strings (juce::JSON takes single-quoted ones too) and exponents leads a digit.
+bool minusSignsLeadDigits (const std::string& json)
+{
+    char quote = 0; // of the string being read
+    bool escaped = false;
+    for (std::size_t i = 0; i < json.size(); ++i)
+    {
+        const char c = json[i];
+        if (quote != 0)
+        {
+            if (escaped)
+                escaped = false;
+            else if (c == '\\')
+                escaped = true;
+            else if (c == quote)
+                quote = 0;
+        }
+        else if (c == '"' || c == '\'')
+        {
+            quote = c;
+        }
+        else if (c == '-' && ! (i > 0 && (json[i - 1] == 'e' || json[i - 1] == 'E')))
+        {
+            auto next = i + 1;
+            while (next < json.size() && (json[next] == ' ' || (json[next] >= '\t' && json[next] <= '\r')))
+                ++next;
+            if (next == json.size() || ! isDigit (json[next]))
+                return false;
+        }
+    }
+    return true;
+}
+
 // juce::JSON reads a number's leading digits into a 64-bit integer, and its
 // exponent digits into an int, without checking for overflow: undefined past
 // 18 and 9 digits. Such a number is written again in floating point with a
@@ -157,6 +194,8 @@ juce::var parseJsonSafely (const juce::String& text, int deepestNesting)
     if (! nestsAtMost (text, deepestNesting))
         return {};
     std::string json (text.toRawUTF8());
+    if (! minusSignsLeadDigits (json))
+        return {}; // no JSON: as juce::JSON would find, were it to check
     if (writeLongNumbersInFloatingPoint (json))
         return juce::JSON::parse (juce::String::fromUTF8 (json.data(), static_cast<int> (json.size())));
     return juce::JSON::parse (text);

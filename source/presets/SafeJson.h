@@ -10,7 +10,9 @@ namespace plumora
 // deepestNesting (brackets inside strings do not count) parses as nothing.
 // A number with more than 18 leading digits, which juce::JSON would read into
 // an overflowing integer, or with more than 4 exponent digits (an overflowing
-// exponent), reads as the nearest double.
+// exponent), reads as the nearest double. A minus sign before anything but a
+// digit (white space aside), which juce::JSON would read as a digit, makes
+// the text no JSON.
 juce::var parseJsonSafely (const juce::String& text, int deepestNesting);
 
 // Text as a number the way juce::String::getDoubleValue reads it (leading

@@ -70,7 +70,10 @@ void restoreSoundExtras (const juce::ValueTree& state, SynthEngine& engine)
 
 void removeSoundExtras (juce::ValueTree& state)
 {
-    state.removeChild (state.getChildWithName (kRoutings), nullptr);
+    // Every list, not just the one restored: one left in the parameter tree
+    // would be saved again ahead of the engine's, and read on the next restore.
+    for (auto routings = state.getChildWithName (kRoutings); routings.isValid(); routings = state.getChildWithName (kRoutings))
+        state.removeChild (routings, nullptr);
 }
 
 } // namespace plumora::HostState

@@ -15,11 +15,12 @@ namespace HostState
     // Adds them to the parameter tree's state copy.
     void writeSoundExtras (juce::ValueTree& state, const SynthEngine& engine);
 
-    // Restores what a chunk carries; chunks from before these were saved
-    // carry none and leave the engine as it is.
+    // Restores what a chunk carries (of routing lists, the first); chunks
+    // from before these were saved carry none and leave the engine as it is.
     void restoreSoundExtras (const juce::ValueTree& state, SynthEngine& engine);
 
-    // Takes them out, so the parameter tree only ever holds parameters.
+    // Takes them out (every routing list), so the parameter tree only ever
+    // holds parameters.
     void removeSoundExtras (juce::ValueTree& state);
 }
 

@@ -5,6 +5,7 @@
 #include "ParameterLayout.h"
 #include "presets/SafeJson.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <set>
@@ -18,6 +19,8 @@ const juce::Identifier kStateType ("PARAMETERS");
 const juce::Identifier kUiModeProperty ("uiMode");
 const juce::Identifier kPresetNameProperty ("presetName");
 const juce::Identifier kProgramProperty ("program");
+const juce::Identifier kParameterEntryType ("PARAM");
+const juce::Identifier kParameterIdProperty ("id");
 const juce::Identifier kParameterValueProperty ("value");
 
 bool isFiniteNumber (const juce::var& value)
@@ -82,6 +85,31 @@ void replaceInvalidUtf8 (char* text, std::size_t size) noexcept
         bytes[i++] = '?'; // what follows is looked at afresh
     }
 }
+
+// Blanks every processing instruction ("<?...?>") with spaces. JUCE's XML
+// reader skips them as white space, but one between an element's tags with
+// text after it makes the reader step back before it to read the text, meet
+// it again, and loop forever. No instruction carries anything a state needs
+// (the declaration at the start is skipped as one too); an attribute value
+// that holds one, which JUCE never writes, keeps spaces in its place. Text
+// after a zero byte is not read, and stays as it is.
+void blankProcessingInstructions (char* text, std::size_t size) noexcept
+{
+    size = static_cast<std::size_t> (std::find (text, text + size, '\0') - text);
+    for (std::size_t start = 0; start + 1 < size; ++start)
+    {
+        if (text[start] != '<' || text[start + 1] != '?')
+            continue;
+        std::size_t close = start + 2;
+        while (close + 1 < size && ! (text[close] == '?' && text[close + 1] == '>'))
+            ++close;
+        if (close + 1 >= size)
+            return; // unterminated: the reader stops there
+        std::fill (text + start, text + close + 2, ' ');
+        start = close + 1;
+    }
+}
+
 // JUCE's XML reader keeps an attribute given twice, and the tree made from
 // it holds both: it reads the first and writes the last. The first counts.
 void dropRepeatedProperties (const juce::ValueTree& root)
@@ -277,19 +305,35 @@ const juce::String PlumoraAudioProcessor::getProgramName (int index)
 // tree keeps an entry as it came when the parameter already had that value
 // (a number past its range that limits to it, text that reads as it), and
 // the next restore of the saved chunk would not read the same.
+// A parameter the chunk leaves out keeps its value, and gets an entry that
+// holds it: the parameter tree would add one without a value, the saved
+// chunk would carry that, and its restore would give the default instead.
 void PlumoraAudioProcessor::limitParameterValues (juce::ValueTree& state) const
 {
+    std::set<juce::String> listed;
     for (auto child : state)
     {
-        const auto id = child.getProperty ("id").toString();
+        const auto id = child.getProperty (kParameterIdProperty).toString();
         const auto* parameter = parameterTree.getParameter (id);
         if (parameter == nullptr)
             continue;
+        listed.insert (id);
         const auto value = child.getProperty (kParameterValueProperty);
         const float usable = isFiniteNumber (value)
                                  ? parameter->convertFrom0to1 (parameter->convertTo0to1 (static_cast<float> (plumora::doubleFrom (value))))
                                  : parameterTree.getRawParameterValue (id)->load();
         child.setProperty (kParameterValueProperty, usable, nullptr);
+    }
+
+    for (int row = 0; row < plumora::kNumParameters; ++row)
+    {
+        const juce::String id (plumora::parameterCatalogue()[row].id);
+        if (listed.count (id) > 0 || parameterValues[static_cast<std::size_t> (row)] == nullptr)
+            continue;
+        juce::ValueTree entry (kParameterEntryType);
+        entry.setProperty (kParameterIdProperty, id, nullptr);
+        entry.setProperty (kParameterValueProperty, parameterValues[static_cast<std::size_t> (row)]->load(), nullptr);
+        state.appendChild (entry, nullptr);
     }
 }
 
@@ -310,11 +354,15 @@ void PlumoraAudioProcessor::setStateInformation (const void* data, int sizeInByt
     if (data == nullptr || sizeInBytes <= 0)
         return;
 
-    // The chunk's text (after the magic number and its length) as valid UTF-8.
+    // The chunk's text (after the magic number and its length) as valid UTF-8,
+    // without processing instructions.
     juce::MemoryBlock chunk (data, static_cast<std::size_t> (sizeInBytes));
     constexpr std::size_t kHeaderBytes = 8;
     if (chunk.getSize() > kHeaderBytes)
+    {
         replaceInvalidUtf8 (static_cast<char*> (chunk.getData()) + kHeaderBytes, chunk.getSize() - kHeaderBytes);
+        blankProcessingInstructions (static_cast<char*> (chunk.getData()) + kHeaderBytes, chunk.getSize() - kHeaderBytes);
+    }
 
     const auto xml = getXmlFromBinary (chunk.getData(), sizeInBytes);
     if (xml == nullptr || ! xml->hasTagName (kStateType))

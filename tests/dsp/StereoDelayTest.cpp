@@ -282,6 +282,35 @@ TEST (StereoDelay, NonFiniteOrOverflowingInputNeverReachesTheOutput)
     EXPECT_NEAR (clickR[960], 0.5f * 0.95f, 1e-6f);
 }
 
+// A reset clears only what was written since the last clear. Whether the
+// lines were barely written, written to their end or wrapped, the delay then
+// plays as a new one does: its longest echoes read the far end of the lines.
+TEST (StereoDelay, ResetLeavesTheLinesAsNewHoweverFarTheyWereWritten)
+{
+    const double rate = 48000.0;
+    const auto played = [rate] (StereoDelay& delay)
+    {
+        std::vector<float> left (static_cast<size_t> (2.5 * rate), 0.0f), right = left;
+        left[0] = 1.0f;
+        right[7] = -0.5f;
+        renderInBlocks (delay, left, right);
+        left.insert (left.end(), right.begin(), right.end());
+        return left;
+    };
+    auto fresh = makeDelay (rate, 2.0f, 1.9f, 0.9f, 0.7f);
+    const auto expected = played (fresh);
+
+    const int lineLength = fresh.getLineLength();
+    for (const int written : { 0, 1, 5000, lineLength - 1, lineLength, lineLength + 12345 })
+    {
+        auto delay = makeDelay (rate, 2.0f, 1.9f, 0.9f, 0.7f);
+        auto left = makeNoise (written, 5), right = makeNoise (written, 6);
+        renderInBlocks (delay, left, right);
+        delay.reset();
+        EXPECT_EQ (played (delay), expected) << written << " samples written";
+    }
+}
+
 TEST (StereoDelay, ProcessingAllocatesNothing)
 {
     auto delay = makeDelay (48000.0, 0.3f, 0.4f, 0.5f, 0.5f);

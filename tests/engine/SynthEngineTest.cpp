@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 using namespace plumora;
@@ -494,4 +495,110 @@ TEST_F (EngineFixture, TracesShowTheSwingOfGlobalModulation)
     EXPECT_LT (lowest, 1100.0f);
     EXPECT_GT (highest, 2900.0f);
     EXPECT_EQ (engine.parameterValue (ParamID::filt_cutoff), 2000.0f);
+}
+
+namespace
+{
+// A sound that keeps some part of the engine busy between notes.
+struct ResetSound
+{
+    const char* what;
+    std::vector<SynthEngine::ParameterValue> values;
+    std::vector<ModRouting> routings;
+};
+
+// Notes, pedal and controllers that leave voices held and releasing, the
+// pedal down and every effect ringing.
+void playAndLeaveRinging (SynthEngine& engine)
+{
+    std::vector<float> left (kBlock), right (kBlock);
+    float* channels[] = { left.data(), right.data() };
+    for (const int note : { 36, 43, 52, 60, 67, 71, 76 })
+        engine.noteOn (1 + note % 3, note, 0.9f);
+    engine.controller (1, 1, 0.7f);
+    engine.pitchBend (1, 0.8f);
+    engine.channelPressure (1, 0.5f);
+    engine.polyAftertouch (1, 60, 0.9f);
+    for (int block = 0; block < 30; ++block)
+        engine.render (channels, 2, kBlock);
+    engine.controller (1, 64, 1.0f);
+    for (const int note : { 36, 52, 67 })
+        engine.noteOff (1 + note % 3, note);
+    for (int block = 0; block < 10; ++block)
+        engine.render (channels, 2, kBlock);
+}
+
+// A phrase and its release: both channels of every sample, in order.
+std::vector<float> playPhrase (SynthEngine& engine)
+{
+    std::vector<float> left (kBlock), right (kBlock), heard;
+    float* channels[] = { left.data(), right.data() };
+    for (int block = 0; block < 40; ++block)
+    {
+        if (block == 0)
+            for (const int note : { 48, 55, 64 })
+                engine.noteOn (1, note, 0.7f);
+        if (block == 20)
+            for (const int note : { 48, 55, 64 })
+                engine.noteOff (1, note);
+        engine.render (channels, 2, kBlock);
+        heard.insert (heard.end(), left.begin(), left.end());
+        heard.insert (heard.end(), right.begin(), right.end());
+    }
+    return heard;
+}
+
+std::ptrdiff_t firstDifference (const std::vector<float>& a, const std::vector<float>& b)
+{
+    const auto [x, y] = std::mismatch (a.begin(), a.end(), b.begin(), b.end());
+    return x == a.end() && y == b.end() ? -1 : x - a.begin();
+}
+} // namespace
+
+// After any playing, a reset leaves the engine sounding exactly as a new one
+// prepared alike, sample for sample, and allocates nothing: voices, the
+// pedal, controllers, the arpeggiator's random steps, the global LFOs and
+// sample and hold, strings, filters and every effect's tail start afresh.
+TEST (SynthEngineReset, SoundsAsANewEngineWhateverPlayedBefore)
+{
+    using P = ParamID;
+    const ResetSound sounds[] = {
+        { "every effect on, with long tails",
+          { { P::delay_bypass, 0.0f }, { P::delay_mix, 0.6f }, { P::delay_feedback, 0.9f }, { P::delay_time_l, 0.05f },
+            { P::delay_time_r, 0.07f }, { P::reverb_bypass, 0.0f }, { P::reverb_mix, 0.6f }, { P::reverb_size, 0.95f },
+            { P::chorus_bypass, 0.0f }, { P::chorus_mix, 0.5f }, { P::eq_bypass, 0.0f }, { P::eq_low_gain, 9.0f },
+            { P::eq_high_gain, -6.0f }, { P::mbsat_bypass, 0.0f }, { P::mbsat_mix, 0.8f }, { P::mbsat_low_drive, 0.7f },
+            { P::autofilter_bypass, 0.0f }, { P::autofilter_rate, 3.0f }, { P::dist_bypass, 0.0f }, { P::dist_drive, 0.6f } },
+          {} },
+        { "a random arpeggio", { { P::arp_enabled, 1.0f }, { P::arp_pattern, 3.0f }, { P::arp_rate, 4.0f }, { P::arp_octaves, 3.0f } }, {} },
+        { "a plucked string, a comb filter, noise, sub and glide",
+          { { P::osc1_mode, 2.0f }, { P::osc2_level, 0.6f }, { P::filt_type, 6.0f }, { P::noise_level, 0.4f }, { P::sub_level, 0.5f },
+            { P::pick_attack, 0.8f }, { P::glide_time, 0.2f } },
+          {} },
+        { "free-running and per-voice modulation",
+          { { P::lfo1_depth, 1.0f }, { P::lfo1_rate, 7.0f }, { P::lfo2_depth, 1.0f }, { P::lfo2_rate, 3.0f }, { P::lfo2_shape, 5.0f },
+            { P::lfo2_mode, 1.0f } },
+          { { ModSourceID::lfo1, index (P::filt_cutoff), 0.8f, ModScope::global, false },
+            { ModSourceID::sample_and_hold, index (P::osc1_wt_pos), 0.9f, ModScope::global, false },
+            { ModSourceID::lfo2, index (P::osc1_pan), 0.7f, ModScope::per_voice, false },
+            { ModSourceID::mod_wheel, index (P::osc1_detune), 0.5f, ModScope::global, false } } },
+    };
+    for (const auto& sound : sounds)
+    {
+        SCOPED_TRACE (sound.what);
+        auto fresh = std::make_unique<SynthEngine>(), used = std::make_unique<SynthEngine>();
+        for (auto* engine : { fresh.get(), used.get() })
+        {
+            engine->prepare (kRate, kBlock);
+            engine->setParameters (sound.values);
+            engine->modMatrix().replaceRoutings (sound.routings);
+        }
+        playAndLeaveRinging (*used);
+        {
+            test::ScopedAllocationCounter allocations;
+            used->reset();
+            EXPECT_EQ (allocations.count(), 0u);
+        }
+        EXPECT_EQ (firstDifference (playPhrase (*used), playPhrase (*fresh)), -1) << "the first sample that differs";
+    }
 }

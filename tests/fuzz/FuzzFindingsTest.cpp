@@ -14,6 +14,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace plumora;
@@ -254,6 +255,142 @@ TEST (HostStateFindings, InvalidUtf8InAChunkReadsAsQuestionMarks)
     }
 }
 
+// parameters-left-out.state: a chunk of an older session that lists two
+// parameters. The others keep their values, but the parameter tree gave
+// their entries a value only where the parameter had changed since the tree
+// was last brought up to date (the host saving its project does that). The
+// saved chunk then left those values out, and reopening it set the
+// parameters to their defaults. Every parameter's entry now holds its value:
+// the chunk saved after such a restore reopens to the same sound.
+TEST (HostStateFindings, ParametersAChunkLeavesOutKeepTheirValuesThroughSaveAndReopen)
+{
+    const auto chunk = contents (juce::File (PLUMORA_FUZZ_INPUTS).getChildFile ("host_state/parameters-left-out.state"));
+    ASSERT_GT (chunk.getSize(), 0u);
+    PlumoraAudioProcessor processor;
+    const auto value = [] (PlumoraAudioProcessor& p, const char* id) { return p.parameters().getRawParameterValue (id)->load(); };
+    auto* tune = processor.parameters().getParameter ("osc1_tune");
+    tune->setValueNotifyingHost (tune->convertTo0to1 (7.0f));
+    const float tuned = value (processor, "osc1_tune");
+    const float cutoff = value (processor, "filt_cutoff");
+    savedState (processor); // as a host saving its project before it restores another
+    processor.setStateInformation (chunk.getData(), static_cast<int> (chunk.getSize()));
+    ASSERT_NE (value (processor, "filt_cutoff"), cutoff) << "the chunk restores";
+    EXPECT_EQ (value (processor, "osc1_unison"), 3.0f);
+    EXPECT_EQ (value (processor, "osc1_tune"), tuned) << "a parameter the chunk leaves out keeps its value";
+
+    const auto saved = savedState (processor);
+    const auto xml = juce::AudioProcessor::getXmlFromBinary (saved.getData(), static_cast<int> (saved.getSize()));
+    ASSERT_NE (xml, nullptr);
+    int entries = 0;
+    for (const auto* parameter : xml->getChildWithTagNameIterator ("PARAM"))
+    {
+        ++entries;
+        EXPECT_TRUE (isNumberText (parameter->getStringAttribute ("value"))) << parameter->getStringAttribute ("id") << " has no value";
+    }
+    EXPECT_EQ (entries, kNumParameters);
+
+    PlumoraAudioProcessor reopened;
+    reopened.setStateInformation (saved.getData(), static_cast<int> (saved.getSize()));
+    EXPECT_TRUE (savedState (reopened) == saved) << "the saved chunk reopens to a different state";
+    EXPECT_EQ (value (reopened, "osc1_tune"), tuned);
+    for (int row = 0; row < kNumParameters; ++row)
+    {
+        const auto* id = parameterCatalogue()[row].id;
+        EXPECT_EQ (value (reopened, id), value (processor, id)) << id;
+    }
+}
+
+// instruction-before-text.state: a saved chunk of "Euro Bell Stab", mangled
+// so that a processing instruction ("<?...?>") stands among the entries with
+// text after it. JUCE's XML reader skips such an instruction as white space,
+// then steps back before it to read the text as a text element, meets the
+// instruction again and never returns: a host opening the project hung. The
+// instructions are now blanked before the chunk is read. That chunk, broken
+// elsewhere too, then reads as no XML and changes nothing; chunks that are
+// whole apart from their instructions restore every entry.
+TEST (HostStateFindings, AProcessingInstructionBeforeTextNeitherHangsNorLosesTheEntries)
+{
+    const auto kept = contents (juce::File (PLUMORA_FUZZ_INPUTS).getChildFile ("host_state/instruction-before-text.state"));
+    ASSERT_GT (kept.getSize(), 0u);
+    PlumoraAudioProcessor processor;
+    const auto before = savedState (processor);
+    processor.setStateInformation (kept.getData(), static_cast<int> (kept.getSize()));
+    EXPECT_TRUE (savedState (processor) == before);
+
+    struct Case { const char* why; const char* content; };
+    const Case cases[] = {
+        { "text right after an instruction", "<?x?>text" },
+        { "white space between them", "<?x y?> \n text" },
+        { "an empty instruction", "<??>t" },
+        { "an instruction after a comment", "<!-- c --><?x?>t" },
+        { "two instructions", "<?a?><?b?>t" },
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.why);
+        const auto text = juce::String ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<PARAMETERS presetName=\"Kept\">")
+                          + "<PARAM id=\"filt_cutoff\" value=\"640.0\"/>" + c.content + "<PARAM id=\"filt_reso\" value=\"0.5\"/></PARAMETERS>";
+        juce::MemoryBlock chunk;
+        const juce::uint32 magic = 0x21324356, length = static_cast<juce::uint32> (text.getNumBytesAsUTF8());
+        chunk.append (&magic, 4);
+        chunk.append (&length, 4);
+        chunk.append (text.toRawUTF8(), text.getNumBytesAsUTF8() + 1);
+
+        PlumoraAudioProcessor restored;
+        restored.setStateInformation (chunk.getData(), static_cast<int> (chunk.getSize()));
+        EXPECT_EQ (restored.getCurrentPresetName(), "Kept");
+        EXPECT_EQ (restored.parameters().getRawParameterValue ("filt_cutoff")->load(), 640.0f);
+        EXPECT_FLOAT_EQ (restored.parameters().getRawParameterValue ("filt_reso")->load(), 0.5f);
+    }
+}
+
+// routings-given-twice.state: a chunk of "Euro Bell Stab" that carries its
+// routing list twice, once mangled in among the entries. The first list was
+// restored and taken out of the parameter tree; the other stayed there, was
+// saved again ahead of the engine's own, and restoring the saved chunk read
+// that one instead. The first list still counts, and now every list is taken
+// out: the saved chunk holds one, the engine's, and reopens to itself.
+TEST (HostStateFindings, ARoutingListGivenTwiceCountsOnceAndIsSavedOnce)
+{
+    const auto countLists = [] (const juce::MemoryBlock& chunk)
+    {
+        const auto xml = juce::AudioProcessor::getXmlFromBinary (chunk.getData(), static_cast<int> (chunk.getSize()));
+        int lists = 0;
+        for (auto* list = xml != nullptr ? xml->getChildByName ("MODROUTINGS") : nullptr; list != nullptr;
+             list = list->getNextElementWithTagName ("MODROUTINGS"))
+            ++lists;
+        return lists;
+    };
+    const auto kept = contents (juce::File (PLUMORA_FUZZ_INPUTS).getChildFile ("host_state/routings-given-twice.state"));
+    ASSERT_GT (kept.getSize(), 0u);
+    PlumoraAudioProcessor processor;
+    processor.setStateInformation (kept.getData(), static_cast<int> (kept.getSize()));
+    const auto saved = savedState (processor);
+    EXPECT_EQ (countLists (saved), 1);
+    PlumoraAudioProcessor reopened;
+    reopened.setStateInformation (saved.getData(), static_cast<int> (saved.getSize()));
+    EXPECT_TRUE (savedState (reopened) == saved);
+
+    juce::XmlElement root ("PARAMETERS");
+    for (const auto& [source, target] : { std::pair { "lfo1", "filt_cutoff" }, std::pair { "lfo2", "osc1_pan" } })
+    {
+        auto* routing = root.createNewChildElement ("MODROUTINGS")->createNewChildElement ("ROUTING");
+        routing->setAttribute ("source", source);
+        routing->setAttribute ("target", target);
+        routing->setAttribute ("depth", 0.5);
+        routing->setAttribute ("scope", 0);
+    }
+    juce::MemoryBlock chunk;
+    juce::AudioProcessor::copyXmlToBinary (root, chunk);
+    PlumoraAudioProcessor restored;
+    restored.setStateInformation (chunk.getData(), static_cast<int> (chunk.getSize()));
+    const auto& routings = restored.engine().modMatrix().routings();
+    ASSERT_EQ (routings.size(), 1u);
+    EXPECT_EQ (routings[0].source, ModSourceID::lfo1);
+    EXPECT_EQ (routings[0].target, index (ParamID::filt_cutoff));
+    EXPECT_EQ (countLists (savedState (restored)), 1);
+}
+
 // long-integer.pmpreset: a factory preset mangled so that a value reads
 // 18446744073709551616. juce::JSON reads a number's leading digits into a
 // 64-bit integer that overflowed (undefined behaviour; the sanitizer pass
@@ -301,6 +438,39 @@ TEST (PresetJsonFindings, NumbersBeyondTheIntegerRangesReadAsTheirNearestValues)
         EXPECT_EQ (document.version, whole.expected);
         EXPECT_EQ (document.simpleMeta.steps[0], whole.expected);
     }
+}
+
+// minus-before-a-non-digit.pmpreset: a mangled preset whose filt_reso reads
+// a minus sign, a stray byte and 18 nines. juce::JSON takes whatever follows
+// a minus sign as a number's first digit: the stray byte's value times 10^18
+// overflowed its 64-bit integer (undefined behaviour; the sanitizer pass
+// stops on it), and "-x5" read as -725. A minus sign before anything but a
+// digit (white space aside) now makes the text no JSON, as a syntax error
+// does; strings and exponents keep theirs.
+TEST (PresetJsonFindings, AMinusSignBeforeANonDigitMakesTheTextNoJson)
+{
+    const auto kept = contents (juce::File (PLUMORA_FUZZ_INPUTS).getChildFile ("preset_json/minus-before-a-non-digit.pmpreset"));
+    ASSERT_GT (kept.getSize(), 0u);
+    EXPECT_TRUE (presetFromJson (juce::String::createStringFromData (kept.getData(), static_cast<int> (kept.getSize()))).parameters.empty());
+
+    struct Case { const char* value; bool read; float expected; };
+    const Case cases[] = {
+        { "-x5", false, 0.0f }, { "-\xc3\xa9" "99999999999999", false, 0.0f }, { "--5", false, 0.0f }, { "-", false, 0.0f },
+        { "-5", true, -5.0f }, { "- 5", true, -5.0f }, { "-0.25", true, -0.25f }, { "-1e-2", true, -0.01f }, { "2E-1", true, 0.2f },
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.value);
+        const auto document = presetFromJson (juce::String::fromUTF8 (R"({"name": "A - B", "parameters": {"osc1_level": 0.5, "filt_reso": )")
+                                              + juce::String::fromUTF8 (c.value) + "}}");
+        ASSERT_EQ (document.parameters.size(), c.read ? 2u : 0u);
+        if (c.read)
+        {
+            EXPECT_EQ (document.name, "A - B");
+            EXPECT_FLOAT_EQ (document.parameters[1].second, c.expected);
+        }
+    }
+    EXPECT_EQ (presetFromJson (R"({"name": 'Lead -Bright', "version": 2})").name, "Lead -Bright") << "juce::JSON takes single-quoted strings";
 }
 
 // The preset fuzzer's write-and-read-back check fails on values no float
