@@ -2,29 +2,32 @@
 
 // What the fuzz targets share: process set-up, a failed check that libFuzzer
 // reports as a crash (with the input saved), a private scratch folder for the
-// readers that read files, and playing a processor while checking its audio.
+// readers that read files, the processor a target keeps for the whole run
+// and puts back before each input, playing it while checking its audio, and
+// the check that putting it back leaves nothing of earlier inputs.
 
+#include "engine/SynthEngine.h"
 #include "processor/PluginProcessor.h"
 
-#include <juce_events/juce_events.h>
-
-#include <cmath>
+#include <array>
+#include <atomic>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
+#include <initializer_list>
+#include <string>
+#include <vector>
 
-// libFuzzer's entry points, which every target defines.
+// libFuzzer's entry points: every target defines the first two, the
+// structure-aware ones the mutators.
 extern "C" int LLVMFuzzerInitialize (int* argc, char*** argv);
 extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t size);
+extern "C" std::size_t LLVMFuzzerCustomMutator (std::uint8_t* data, std::size_t size, std::size_t maxSize, unsigned int seed);
+extern "C" std::size_t LLVMFuzzerCustomCrossOver (const std::uint8_t* data1, std::size_t size1, const std::uint8_t* data2,
+                                                  std::size_t size2, std::uint8_t* out, std::size_t maxOutSize, unsigned int seed);
 
 namespace plumora::fuzz
 {
 
-[[noreturn]] inline void fail (const char* what)
-{
-    std::fprintf (stderr, "\nfuzz check failed: %s\n", what);
-    std::abort();
-}
+[[noreturn]] void fail (const char* what);
 
 inline void check (bool condition, const char* what)
 {
@@ -32,74 +35,116 @@ inline void check (bool condition, const char* what)
         fail (what);
 }
 
-// A folder of its own under the temporary folder, removed at exit. Fuzzers
-// may run side by side (-jobs), so the name is random.
+// A folder of its own, removed at exit: in memory (/dev/shm) where there is
+// one, as some targets write a file per input, else in the temporary
+// folder. Fuzzers may run side by side (-jobs), so the name is random.
 struct ScratchFolder
 {
-    juce::File root = juce::File::getSpecialLocation (juce::File::tempDirectory)
-                          .getNonexistentChildFile ("plumora-fuzz-" + juce::String::toHexString (juce::Random().nextInt64()), "", false);
-
-    ScratchFolder() { root.createDirectory(); }
+    ScratchFolder();
     ~ScratchFolder() { root.deleteRecursively(); }
 
     // The bytes as the file at relativePath (no bytes: no file).
-    juce::File write (const juce::String& relativePath, const std::uint8_t* data, std::size_t size) const
-    {
-        const auto file = root.getChildFile (relativePath);
-        file.getParentDirectory().createDirectory();
-        file.deleteFile();
-        if (size > 0)
-            file.replaceWithData (data, size);
-        return file;
-    }
+    juce::File write (const juce::String& relativePath, const std::uint8_t* data, std::size_t size) const;
+
+    juce::File root;
 };
 
 // Once per process, before the first input: an empty home folder (the
 // processor reads the user preset folder, which must neither change what an
 // input does nor be written to) and the GUI layer the processor's timers expect.
-inline void initialise()
-{
-    static ScratchFolder home;
-    static bool done = false;
-    if (done)
-        return;
-    done = true;
-    setenv ("HOME", home.root.getFullPathName().toRawUTF8(), 1);
-    unsetenv ("XDG_CONFIG_HOME");
-    // Lives as long as the process, never torn down: libFuzzer ends the
-    // process from inside its loop.
-    static auto* const juceLayer = new juce::ScopedJuceInitialiser_GUI();
-    juce::ignoreUnused (juceLayer);
-}
+void initialise();
 
 constexpr double kRate = 48000.0;
-constexpr int kBlock = 256;
+// Under the sanitizers every rendered sample is dear: inputs play blocks of
+// half a control interval, which still reach every stage of the sound.
+constexpr int kBlock = 32;
 
-inline bool isFinite (const juce::AudioBuffer<float>& buffer)
+// What an input led to (saved bytes, rendered samples), as a 64-bit FNV-1a.
+class Fingerprint
 {
-    for (int channel = 0; channel < buffer.getNumChannels(); ++channel)
-        for (int i = 0; i < buffer.getNumSamples(); ++i)
-            if (! std::isfinite (buffer.getSample (channel, i)))
-                return false;
-    return true;
-}
+public:
+    void add (const void* data, std::size_t size) noexcept;
+    void add (const juce::AudioBuffer<float>& buffer) noexcept;
+    std::uint64_t value() const noexcept { return hash; }
 
-// Plays a chord through processBlock for a few blocks, releases it and plays
-// on into the release: every sample must be finite.
-inline void playChordAndCheck (PlumoraAudioProcessor& processor, int blocks = 3)
+private:
+    std::uint64_t hash = 14695981039346656037ull;
+};
+
+// Whether this input is also run on objects made for it alone, to show that
+// a reset leaves nothing of the inputs before: every 256th input, or every
+// PLUMORA_FUZZ_RESET_CHECK_EVERY-th when that is set (1: each one).
+bool isResetCheckInput();
+
+// The check itself: what the input led to on the long-lived objects, reset
+// after other inputs, against what it led to on new ones.
+void checkResetLeftNothing (const Fingerprint& afterOthers, const Fingerprint& alone);
+
+bool isFinite (const juce::AudioBuffer<float>& buffer);
+
+// A processor as a host opens it (the startup preset loaded), made and
+// prepared once per process: a new one takes 20 to 30 ms under the
+// sanitizers, most of what an input may cost.
+class ProcessorRig
 {
-    juce::AudioBuffer<float> buffer (2, kBlock);
-    for (int b = 0; b < 2 * blocks; ++b)
+public:
+    explicit ProcessorRig (int maximumBlockSize = kBlock);
+    ~ProcessorRig();
+
+    // Back to the processor as it was made: its parameters, the startup
+    // preset's routings, tables and MPE flag, its preset name and program,
+    // the editor mode, a parameter tree of its own where a restored state
+    // brought another, the on-screen keyboard, and silence with every
+    // sounding and remembering part of the engine cleared. Puts back only
+    // what differs, so an input that changed little is reset quickly.
+    PlumoraAudioProcessor& reset();
+    PlumoraAudioProcessor& processor() noexcept { return plugin; }
+
+private:
+    struct TreeWatcher : juce::ValueTree::Listener
     {
-        juce::MidiBuffer midi;
-        for (const int note : { 48, 60, 64, 67 })
-            if (b == 0)
-                midi.addEvent (juce::MidiMessage::noteOn (1, note, 0.9f), 0);
-            else if (b == blocks)
-                midi.addEvent (juce::MidiMessage::noteOff (1, note), 0);
-        processor.processBlock (buffer, midi);
-        check (isFinite (buffer), "the processor rendered a sample that is not finite");
-    }
-}
+        bool replaced = false;
+        void valueTreeRedirected (juce::ValueTree&) override { replaced = true; }
+    };
+
+    PlumoraAudioProcessor plugin;
+    juce::ValueTree madeTree;
+    std::array<std::atomic<float>*, kNumParameters> values {};
+    std::array<float, kNumParameters> madeValues {};
+    ParameterValues madePresetValues {}; // what writes the made values again
+    std::vector<ModRouting> madeRoutings;
+    std::array<std::string, 2> madeTables;
+    bool madeMpe = false;
+    juce::String madeName;
+    int madeProgram = 0;
+    int madeUiMode = 0;
+    TreeWatcher treeWatcher;
+};
+
+// Plays a processor block by block as a host would, note events at the
+// start of a block; every sample must be finite, and goes into a fingerprint.
+class Player
+{
+public:
+    Player (PlumoraAudioProcessor& processor, Fingerprint& fingerprint, int blockSize = kBlock);
+
+    void press (std::initializer_list<int> notes);
+    void release (std::initializer_list<int> notes);
+    // Blocks, the first with the notes pressed or released since the last one.
+    void play (int blocks, const char* failure);
+
+    // One block that starts a note and releases the one this started last:
+    // a sound just changed plays a note that began with it.
+    void playNewNote (int note, const char* failure);
+    // One block into the release of the note started last.
+    void releaseLastNote (const char* failure);
+
+private:
+    PlumoraAudioProcessor& processor;
+    Fingerprint& fingerprint;
+    juce::AudioBuffer<float> buffer;
+    juce::MidiBuffer events;
+    int lastNote = -1;
+};
 
 } // namespace plumora::fuzz

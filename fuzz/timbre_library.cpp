@@ -1,12 +1,19 @@
 // The bytes as resources/timbres/index.json through loadTimbreLibrary. Every
 // number it reads must be finite, and every timbre it reads, applied as the
-// S!MPLE page applies it, must leave a sound that plays finite audio.
+// S!MPLE page applies it, must leave a sound that plays finite audio. One
+// processor plays every input, reset before each; now and then an input
+// plays on a new processor too and must sound the same. Mutations work on
+// the JSON tree (JsonMutator.h), so most inputs are libraries the reader
+// takes in.
 
 #include "FuzzSupport.h"
+#include "JsonMutator.h"
 
+#include "dsp/FactoryWavetables.h"
 #include "simple/Timbre.h"
 #include "simple/TimbreSound.h"
 
+#include <cmath>
 #include <memory>
 
 using namespace plumora;
@@ -15,7 +22,7 @@ namespace
 {
 // Applying and playing costs far more than reading; a few timbres per input
 // keep the fuzzer fast, and the fuzzer moves any timbre to the front.
-constexpr int kTimbresPlayed = 4;
+constexpr std::size_t kTimbresPlayed = 4;
 
 bool allFinite (const std::vector<float>& numbers)
 {
@@ -33,12 +40,58 @@ void checkNumbers (const Timbre& timbre)
     for (const auto& setting : timbre.extraParams)
         fuzz::check (std::isfinite (setting.value), "an extra parameter value is not finite");
 }
+
+// Applies the timbres one after another, as choosing them on the page does,
+// each playing a note that starts with it.
+void applyAndPlay (PlumoraAudioProcessor& processor, const std::vector<const Timbre*>& timbres, fuzz::Fingerprint& fingerprint)
+{
+    const ParameterWriter writer (processor.engine(), processor.parameters());
+    WavetableCache tables;
+    std::vector<ParamID> extraParams;
+    fuzz::Player player (processor, fingerprint);
+    int note = 48;
+    for (const auto* timbre : timbres)
+    {
+        extraParams = applyTimbre (*timbre, extraParams, tables, writer);
+        player.playNewNote (note += 5, "a timbre made the processor render a sample that is not finite");
+    }
+    player.releaseLastNote ("a timbre made the processor render a sample that is not finite");
+}
+
+fuzz::JsonWords libraryWords()
+{
+    fuzz::JsonWords words;
+    words.keys.addTokens ("categories timbres name wavetable defaultWtPosition osc2Enabled subLevel noiseLevel brightnessMap "
+                          "harshnessMap extraParams", false);
+    words.texts.addTokens ("Analog Bass Pad Stack Saw", false);
+    for (int row = 0; row < kNumParameters; ++row)
+        words.keys.add (parameterCatalogue()[row].id);
+    for (const auto& table : factoryWavetableNames())
+        words.texts.add (table);
+    return words;
+}
+const fuzz::JsonWords& formatWords()
+{
+    static const auto words = libraryWords();
+    return words;
+}
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize (int*, char***)
 {
     fuzz::initialise();
     return 0;
+}
+
+extern "C" std::size_t LLVMFuzzerCustomMutator (std::uint8_t* data, std::size_t size, std::size_t maxSize, unsigned int seed)
+{
+    return fuzz::mutateJson (data, size, maxSize, seed, formatWords());
+}
+
+extern "C" std::size_t LLVMFuzzerCustomCrossOver (const std::uint8_t* data1, std::size_t size1, const std::uint8_t* data2,
+                                                  std::size_t size2, std::uint8_t* out, std::size_t maxOutSize, unsigned int seed)
+{
+    return fuzz::crossOverJson (data1, size1, data2, size2, out, maxOutSize, seed, formatWords());
 }
 
 extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t size)
@@ -50,21 +103,25 @@ extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t siz
     resources.write ("timbres/index.json", data, size);
     const auto library = loadTimbreLibrary (resources.root);
 
-    PlumoraAudioProcessor processor;
-    processor.prepareToPlay (fuzz::kRate, fuzz::kBlock);
-    const ParameterWriter writer (processor.engine(), processor.parameters());
-    WavetableCache tables;
-    std::vector<ParamID> extraParams;
-    int played = 0;
+    std::vector<const Timbre*> played;
     for (const auto& category : library)
         for (const auto& timbre : category.timbres)
         {
             checkNumbers (timbre);
-            if (played++ < kTimbresPlayed)
-            {
-                extraParams = applyTimbre (timbre, extraParams, tables, writer);
-                fuzz::playChordAndCheck (processor, 2);
-            }
+            if (played.size() < kTimbresPlayed)
+                played.push_back (&timbre);
         }
+
+    static fuzz::ProcessorRig rig;
+    fuzz::Fingerprint afterOthers;
+    applyAndPlay (rig.reset(), played, afterOthers);
+
+    if (fuzz::isResetCheckInput())
+    {
+        auto alone = std::make_unique<fuzz::ProcessorRig>();
+        fuzz::Fingerprint fresh;
+        applyAndPlay (alone->processor(), played, fresh);
+        fuzz::checkResetLeftNothing (afterOthers, fresh);
+    }
     return 0;
 }
