@@ -88,9 +88,13 @@ TEST (HostStateFindings, KeptChunksRestoreToNumbersThatSaveAndRestoreUnchanged)
         const auto xml = juce::AudioProcessor::getXmlFromBinary (saved.getData(), static_cast<int> (saved.getSize()));
         ASSERT_NE (xml, nullptr);
         for (const auto* parameter : xml->getChildWithTagNameIterator ("PARAM"))
+        {
             if (processor.parameters().getParameter (parameter->getStringAttribute ("id")) != nullptr)
+            {
                 EXPECT_TRUE (isNumberText (parameter->getStringAttribute ("value")))
                     << parameter->getStringAttribute ("id") << " saved as '" << parameter->getStringAttribute ("value") << "'";
+            }
+        }
 
         PlumoraAudioProcessor reopened;
         reopened.setStateInformation (saved.getData(), static_cast<int> (saved.getSize()));
@@ -167,11 +171,11 @@ TEST (HostStateFindings, EntriesHoldTheValuesTheirParametersTake)
 
         const float expected = c.expected < 0.0f ? current : c.expected;
         EXPECT_EQ (restored.parameters().getRawParameterValue (c.id)->load(), expected);
-        const auto saved = savedState (restored);
-        const auto xml = juce::AudioProcessor::getXmlFromBinary (saved.getData(), static_cast<int> (saved.getSize()));
-        ASSERT_NE (xml, nullptr);
-        ASSERT_NE (xml->getChildByAttribute ("id", c.id), nullptr);
-        EXPECT_FLOAT_EQ (static_cast<float> (xml->getChildByAttribute ("id", c.id)->getDoubleAttribute ("value")), expected);
+        const auto resaved = savedState (restored);
+        const auto resavedXml = juce::AudioProcessor::getXmlFromBinary (resaved.getData(), static_cast<int> (resaved.getSize()));
+        ASSERT_NE (resavedXml, nullptr);
+        ASSERT_NE (resavedXml->getChildByAttribute ("id", c.id), nullptr);
+        EXPECT_FLOAT_EQ (static_cast<float> (resavedXml->getChildByAttribute ("id", c.id)->getDoubleAttribute ("value")), expected);
         PlumoraAudioProcessor reopened;
         reopened.setStateInformation (saved.getData(), static_cast<int> (saved.getSize()));
         EXPECT_TRUE (savedState (reopened) == saved);
@@ -321,7 +325,7 @@ TEST (HostStateFindings, AProcessingInstructionBeforeTextNeitherHangsNorLosesThe
     const Case cases[] = {
         { "text right after an instruction", "<?x?>text" },
         { "white space between them", "<?x y?> \n text" },
-        { "an empty instruction", "<??>t" },
+        { "an empty instruction", "<?" "?>t" },
         { "an instruction after a comment", "<!-- c --><?x?>t" },
         { "two instructions", "<?a?><?b?>t" },
     };
@@ -496,7 +500,9 @@ TEST (PresetJsonFindings, ValuesBeyondAFloatReadAsWhatAWrittenDocumentKeeps)
         ASSERT_EQ (document.parameters.size(), c.kept ? 2u : 1u);
         EXPECT_EQ (document.parameters[0].first, "master_vol");
         if (c.kept)
+        {
             EXPECT_EQ (document.parameters[1].second, c.expected);
+        }
         ASSERT_EQ (document.routings.size(), 1u);
         EXPECT_EQ (document.routings[0].depth, c.expected);
         EXPECT_EQ (document.macro1, c.expected);
