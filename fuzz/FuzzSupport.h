@@ -13,6 +13,7 @@
 #include <atomic>
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -120,6 +121,23 @@ private:
     int madeUiMode = 0;
     TreeWatcher treeWatcher;
 };
+
+// Runs an input (run (processor, fingerprint)) on the long-lived rig, reset
+// first, and, for a reset-check input, again on a rig of its own: both must
+// lead to the same fingerprint.
+template <typename Input>
+void runOnSharedRig (ProcessorRig& rig, int maximumBlockSize, Input&& run)
+{
+    Fingerprint afterOthers;
+    run (rig.reset(), afterOthers);
+    if (isResetCheckInput())
+    {
+        const auto alone = std::make_unique<ProcessorRig> (maximumBlockSize);
+        Fingerprint fresh;
+        run (alone->processor(), fresh);
+        checkResetLeftNothing (afterOthers, fresh);
+    }
+}
 
 // Plays a processor block by block as a host would, note events at the
 // start of a block; every sample must be finite, and goes into a fingerprint.

@@ -135,15 +135,9 @@ extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t siz
                  "the folder reader does not see the one readable map");
 
     static fuzz::ProcessorRig rig;
-    fuzz::Fingerprint afterOthers;
-    operateAndPlay (rig.reset(), map, afterOthers);
-
-    if (fuzz::isResetCheckInput())
+    fuzz::runOnSharedRig (rig, fuzz::kBlock, [&map] (PlumoraAudioProcessor& processor, fuzz::Fingerprint& print)
     {
-        auto alone = std::make_unique<fuzz::ProcessorRig>();
-        fuzz::Fingerprint fresh;
-        operateAndPlay (alone->processor(), map, fresh);
-        fuzz::checkResetLeftNothing (afterOthers, fresh);
-    }
+        operateAndPlay (processor, map, print);
+    });
     return 0;
 }

@@ -267,15 +267,9 @@ extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t siz
     const auto events = reader.read();
 
     static fuzz::ProcessorRig rig (kLargestBlock);
-    fuzz::Fingerprint afterOthers;
-    play (rig.reset(), setup, events, reader.endTime(), afterOthers);
-
-    if (fuzz::isResetCheckInput())
+    fuzz::runOnSharedRig (rig, kLargestBlock, [&] (PlumoraAudioProcessor& processor, fuzz::Fingerprint& print)
     {
-        auto alone = std::make_unique<fuzz::ProcessorRig> (kLargestBlock);
-        fuzz::Fingerprint fresh;
-        play (alone->processor(), setup, events, reader.endTime(), fresh);
-        fuzz::checkResetLeftNothing (afterOthers, fresh);
-    }
+        play (processor, setup, events, reader.endTime(), print);
+    });
     return 0;
 }

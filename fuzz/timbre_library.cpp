@@ -113,15 +113,9 @@ extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t siz
         }
 
     static fuzz::ProcessorRig rig;
-    fuzz::Fingerprint afterOthers;
-    applyAndPlay (rig.reset(), played, afterOthers);
-
-    if (fuzz::isResetCheckInput())
+    fuzz::runOnSharedRig (rig, fuzz::kBlock, [&played] (PlumoraAudioProcessor& processor, fuzz::Fingerprint& print)
     {
-        auto alone = std::make_unique<fuzz::ProcessorRig>();
-        fuzz::Fingerprint fresh;
-        applyAndPlay (alone->processor(), played, fresh);
-        fuzz::checkResetLeftNothing (afterOthers, fresh);
-    }
+        applyAndPlay (processor, played, print);
+    });
     return 0;
 }

@@ -21,6 +21,18 @@ using namespace plumora;
 
 namespace
 {
+// A state chunk as a host keeps it: the XML header (magic, length) and the
+// text's bytes as given, with its closing zero.
+juce::MemoryBlock stateChunkOf (const char* text, std::size_t size)
+{
+    juce::MemoryBlock chunk;
+    const juce::uint32 magic = 0x21324356, length = static_cast<juce::uint32> (size);
+    chunk.append (&magic, 4);
+    chunk.append (&length, 4);
+    chunk.append (text, size + 1);
+    return chunk;
+}
+
 juce::Array<juce::File> keptInputs (const char* target)
 {
     auto files = juce::File (PLUMORA_FUZZ_INPUTS).getChildFile (target).findChildFiles (juce::File::findFiles, false);
@@ -247,11 +259,7 @@ TEST (HostStateFindings, InvalidUtf8InAChunkReadsAsQuestionMarks)
         SCOPED_TRACE (c.why);
         const auto text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<PARAMETERS presetName=\"" + c.nameBytes
                           + "\"><PARAM id=\"filt_cutoff\" value=\"640.0\"/></PARAMETERS>";
-        juce::MemoryBlock chunk;
-        const juce::uint32 magic = 0x21324356, length = static_cast<juce::uint32> (text.size());
-        chunk.append (&magic, 4);
-        chunk.append (&length, 4);
-        chunk.append (text.data(), text.size() + 1);
+        const auto chunk = stateChunkOf (text.data(), text.size());
         PlumoraAudioProcessor restored;
         restored.setStateInformation (chunk.getData(), static_cast<int> (chunk.getSize()));
         EXPECT_EQ (restored.getCurrentPresetName(), c.expected);
@@ -334,11 +342,7 @@ TEST (HostStateFindings, AProcessingInstructionBeforeTextNeitherHangsNorLosesThe
         SCOPED_TRACE (c.why);
         const auto text = juce::String ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<PARAMETERS presetName=\"Kept\">")
                           + "<PARAM id=\"filt_cutoff\" value=\"640.0\"/>" + c.content + "<PARAM id=\"filt_reso\" value=\"0.5\"/></PARAMETERS>";
-        juce::MemoryBlock chunk;
-        const juce::uint32 magic = 0x21324356, length = static_cast<juce::uint32> (text.getNumBytesAsUTF8());
-        chunk.append (&magic, 4);
-        chunk.append (&length, 4);
-        chunk.append (text.toRawUTF8(), text.getNumBytesAsUTF8() + 1);
+        const auto chunk = stateChunkOf (text.toRawUTF8(), text.getNumBytesAsUTF8());
 
         PlumoraAudioProcessor restored;
         restored.setStateInformation (chunk.getData(), static_cast<int> (chunk.getSize()));
