@@ -46,6 +46,8 @@ std::unique_ptr<juce::AudioParameterFloat> makeParameter (const ParameterSpec& d
         {
             return juce::String (parameterValueText (definition, value).value_or (std::string()));
         });
+    else // a plain number: two decimals, as the knob shows it (the framework wrote seven)
+        attributes = attributes.withStringFromValueFunction ([] (float value, int) { return juce::String (value, 2); });
 
     // Typed values read the way they are shown ("LP24", "50%", "5k"); text
     // that means no value falls back to the framework's plain number reading.

@@ -131,6 +131,9 @@ TEST_F (HostedPlumora, PublishesEveryCatalogueParameterWithItsNameAndValueText)
     }
     EXPECT_EQ (own, plumora::kNumParameters);
 
+    // A row without a text of its own reads as the knob shows it.
+    EXPECT_EQ (parameterNamed (*plugin, "Osc1 Pan")->getText (0.25f, 100), "-0.50");
+
     auto* filterType = parameterNamed (*plugin, "Filter Type");
     EXPECT_EQ (filterType->getText (1.0f, 100), "Formant");
     EXPECT_EQ (filterType->getText (0.0f, 100), "Off");

@@ -66,9 +66,6 @@ void PlumKnob::attachToParameter()
         return;
     attachment = std::make_unique<juce::SliderParameterAttachment> (*parameter, *this, context.parameters().undoManager);
     setDoubleClickReturnValue (false, 0.0); // a double-click opens the value editor
-    // Rows without a text of their own would show seven decimals.
-    if (! parameterValueText (parameterSpec (paramId), 0.0f).has_value())
-        textFromValueFunction = [] (double value) { return juce::String (value, 2); };
     if (turnsLogarithmically (parameterSpec (paramId)))
     {
         const auto value = getValue();
