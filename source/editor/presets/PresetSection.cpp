@@ -85,28 +85,19 @@ void PresetSection::presetListChanged()
 namespace
 {
 const juce::StringArray kScopes { "Complete", "Oscillators", "Filter", "Modulation", "Effects" };
-const juce::StringArray kCategories { "Pad", "Lead", "Bass", "Pluck", "Texture", "Keys", "FX" };
 } // namespace
 
 void PresetSection::savePreset()
 {
-    auto* dialog = new juce::AlertWindow ("Save Preset", "Configure your preset:", juce::MessageBoxIconType::NoIcon, getTopLevelComponent());
-    dialog->addTextEditor ("name", context.presets().getCurrentPresetName(), "Preset name:");
-    dialog->addComboBox ("scope", kScopes, "Scope:");
-    dialog->addComboBox ("category", kCategories, "Category:");
-    dialog->getComboBoxComponent ("scope")->setSelectedItemIndex (0, juce::dontSendNotification);
-    dialog->getComboBoxComponent ("category")->setSelectedItemIndex (0, juce::dontSendNotification);
-    dialog->addButton ("Save", 1, juce::KeyPress (juce::KeyPress::returnKey));
-    dialog->addButton ("Cancel", 0, juce::KeyPress (juce::KeyPress::escapeKey));
     juce::Component::SafePointer<PresetSection> safe (this);
-    dialog->enterModalState (true, juce::ModalCallbackFunction::create ([safe, dialog] (int result)
-    {
-        if (safe != nullptr)
-            safe->finishSave (result, dialog->getTextEditorContents ("name"), dialog->getComboBoxComponent ("scope")->getSelectedItemIndex(),
-                              dialog->getComboBoxComponent ("category")->getText());
-    }), true);
-    // The name is selected: typing replaces it, Return saves.
-    dialog->getTextEditor ("name")->grabKeyboardFocus();
+    openSaveDialog (*this, "Configure your preset:", context.presets().getCurrentPresetName(),
+                    { { "scope", "Scope:", kScopes }, { "category", "Category:", presetCategories } },
+                    [safe] (int result, juce::AlertWindow& dialog)
+                    {
+                        if (safe != nullptr)
+                            safe->finishSave (result, dialog.getTextEditorContents ("name"), dialog.getComboBoxComponent ("scope")->getSelectedItemIndex(),
+                                              dialog.getComboBoxComponent ("category")->getText());
+                    });
 }
 
 void PresetSection::finishSave (int result, const juce::String& presetName, int scopeIndex, const juce::String& category)

@@ -31,6 +31,13 @@ void summariseEffect (int tab, const std::function<float (ParamID)>& rawValue, E
 {
     const auto value = [&rawValue] (ParamID id) { return parameterSpec (id).clamp (rawValue (id)); };
     const auto on = [&value] (ParamID level, ParamID bypass) { return value (level) > 0.01f && value (bypass) < 0.5f; };
+    // An effect mixed in by a level: its amount and the summary's first word.
+    const auto mixed = [&] (ParamID mix, ParamID bypass, const juce::String& detail)
+    {
+        record.active = on (mix, bypass);
+        record.amount = value (mix);
+        record.summary = percent (value (mix)) + "  " + detail;
+    };
 
     switch (tab)
     {
@@ -51,30 +58,15 @@ void summariseEffect (int tab, const std::function<float (ParamID)>& rawValue, E
             break;
         }
         case 2:
-        {
-            const float mix = value (ParamID::chorus_mix);
-            record.active = on (ParamID::chorus_mix, ParamID::chorus_bypass);
-            record.amount = mix;
-            record.summary = percent (mix) + "  "
-                             + (value (ParamID::chorus_mode) > 0.5f ? juce::String ("Ensemble") : hertz (value (ParamID::chorus_rate)));
+            mixed (ParamID::chorus_mix, ParamID::chorus_bypass,
+                   value (ParamID::chorus_mode) > 0.5f ? juce::String ("Ensemble") : hertz (value (ParamID::chorus_rate)));
             break;
-        }
         case 3:
-        {
-            const float mix = value (ParamID::delay_mix);
-            record.active = on (ParamID::delay_mix, ParamID::delay_bypass);
-            record.amount = mix;
-            record.summary = percent (mix) + "  FB " + percent (value (ParamID::delay_feedback));
+            mixed (ParamID::delay_mix, ParamID::delay_bypass, "FB " + percent (value (ParamID::delay_feedback)));
             break;
-        }
         case 4:
-        {
-            const float mix = value (ParamID::reverb_mix);
-            record.active = on (ParamID::reverb_mix, ParamID::reverb_bypass);
-            record.amount = mix;
-            record.summary = percent (mix) + "  Sz " + percent (value (ParamID::reverb_size));
+            mixed (ParamID::reverb_mix, ParamID::reverb_bypass, "Sz " + percent (value (ParamID::reverb_size)));
             break;
-        }
         case 5:
         {
             const float low = value (ParamID::eq_low_gain), mid = value (ParamID::eq_mid_gain), high = value (ParamID::eq_high_gain);

@@ -111,20 +111,13 @@ void SimpleEditorContent::recordSimpleMeta()
 void SimpleEditorContent::savePreset()
 {
     recordSimpleMeta();
-    auto* dialog = new juce::AlertWindow ("Save Preset", "Name your preset:", juce::MessageBoxIconType::NoIcon, getTopLevelComponent());
-    dialog->addTextEditor ("name", context.presets().getCurrentPresetName(), "Preset name:");
-    dialog->addComboBox ("category", { "Pad", "Lead", "Bass", "Pluck", "Texture", "Keys", "FX" }, "Category:");
-    dialog->getComboBoxComponent ("category")->setSelectedItemIndex (0, juce::dontSendNotification);
-    dialog->addButton ("Save", 1, juce::KeyPress (juce::KeyPress::returnKey));
-    dialog->addButton ("Cancel", 0, juce::KeyPress (juce::KeyPress::escapeKey));
     juce::Component::SafePointer<SimpleEditorContent> safe (this);
-    dialog->enterModalState (true, juce::ModalCallbackFunction::create ([safe, dialog] (int result)
-    {
-        if (safe != nullptr)
-            safe->finishSave (result, dialog->getTextEditorContents ("name"), dialog->getComboBoxComponent ("category")->getText());
-    }), true);
-    // The name is selected: typing replaces it, Return saves.
-    dialog->getTextEditor ("name")->grabKeyboardFocus();
+    openSaveDialog (*this, "Name your preset:", context.presets().getCurrentPresetName(), { { "category", "Category:", presetCategories } },
+                    [safe] (int result, juce::AlertWindow& dialog)
+                    {
+                        if (safe != nullptr)
+                            safe->finishSave (result, dialog.getTextEditorContents ("name"), dialog.getComboBoxComponent ("category")->getText());
+                    });
 }
 
 void SimpleEditorContent::finishSave (int result, const juce::String& name, const juce::String& category)
