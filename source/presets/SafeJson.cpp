@@ -150,6 +150,70 @@ bool writeLongNumbersInFloatingPoint (std::string& json)
         json.swap (written);
     return changed;
 }
+int hexDigitsValue (const std::string& json, std::size_t at) noexcept
+{
+    int value = 0;
+    for (std::size_t i = at; i < at + 4; ++i)
+    {
+        const int digit = juce::CharacterFunctions::getHexDigitValue (static_cast<juce::juce_wchar> (static_cast<unsigned char> (json[i])));
+        if (digit < 0)
+            return -1;
+        value = value * 16 + digit;
+    }
+    return value;
+}
+
+// JSON writes a character beyond the 16-bit range as two escapes, a UTF-16
+// surrogate pair ("\ud83c\udfb9"), and so does juce::JSON; but juce::JSON
+// reads each escape as a character of its own, so such a character (in a
+// preset's name, say) came back as two broken ones. Each pair inside a string
+// is written here as the character's own UTF-8 bytes; a lone surrogate stays
+// as it is. Returns whether it changed anything.
+bool joinEscapedSurrogatePairs (std::string& json)
+{
+    constexpr std::size_t kPairLength = 12; // \uXXXX\uXXXX
+    std::string written;
+    bool changed = false;
+    char quote = 0; // of the string being read
+    for (std::size_t i = 0; i < json.size();)
+    {
+        const char c = json[i];
+        if (quote == 0)
+        {
+            if (c == '"' || c == '\'')
+                quote = c;
+        }
+        else if (c == quote)
+        {
+            quote = 0;
+        }
+        else if (c == '\\' && i + 1 < json.size())
+        {
+            if (json[i + 1] == 'u' && i + kPairLength <= json.size() && json[i + 6] == '\\' && json[i + 7] == 'u')
+            {
+                const int high = hexDigitsValue (json, i + 2), low = hexDigitsValue (json, i + 8);
+                if (high >= 0xd800 && high <= 0xdbff && low >= 0xdc00 && low <= 0xdfff)
+                {
+                    const auto character = static_cast<juce::juce_wchar> (0x10000 + ((high - 0xd800) << 10) + (low - 0xdc00));
+                    char bytes[4];
+                    juce::CharPointer_UTF8 (bytes).write (character);
+                    written.append (bytes, 4);
+                    changed = true;
+                    i += kPairLength;
+                    continue;
+                }
+            }
+            written.append (json, i, 2); // the escape whole: an escaped backslash ends here
+            i += 2;
+            continue;
+        }
+        written += c;
+        ++i;
+    }
+    if (changed)
+        json.swap (written);
+    return changed;
+}
 } // namespace
 
 double numberFromText (const juce::String& text)
@@ -196,7 +260,9 @@ juce::var parseJsonSafely (const juce::String& text, int deepestNesting)
     std::string json (text.toRawUTF8());
     if (! minusSignsLeadDigits (json))
         return {}; // no JSON: as juce::JSON would find, were it to check
-    if (writeLongNumbersInFloatingPoint (json))
+    const bool numbersRewritten = writeLongNumbersInFloatingPoint (json);
+    const bool pairsJoined = joinEscapedSurrogatePairs (json);
+    if (numbersRewritten || pairsJoined)
         return juce::JSON::parse (juce::String::fromUTF8 (json.data(), static_cast<int> (json.size())));
     return juce::JSON::parse (text);
 }

@@ -12,7 +12,8 @@ namespace plumora
 // an overflowing integer, or with more than 4 exponent digits (an overflowing
 // exponent), reads as the nearest double. A minus sign before anything but a
 // digit (white space aside), which juce::JSON would read as a digit, makes
-// the text no JSON.
+// the text no JSON. A character written as an escaped UTF-16 surrogate pair
+// reads as that character (juce::JSON reads two broken ones).
 juce::var parseJsonSafely (const juce::String& text, int deepestNesting);
 
 // Text as a number the way juce::String::getDoubleValue reads it (leading

@@ -355,13 +355,18 @@ void PlumoraAudioProcessor::setStateInformation (const void* data, int sizeInByt
         return;
 
     // The chunk's text (after the magic number and its length) as valid UTF-8,
-    // without processing instructions.
+    // without processing instructions. The text is what the length in the
+    // header takes of it, as the reader below reads it: a length that cuts a
+    // sequence short leaves that sequence's first byte last.
     juce::MemoryBlock chunk (data, static_cast<std::size_t> (sizeInBytes));
     constexpr std::size_t kHeaderBytes = 8;
     if (chunk.getSize() > kHeaderBytes)
     {
-        replaceInvalidUtf8 (static_cast<char*> (chunk.getData()) + kHeaderBytes, chunk.getSize() - kHeaderBytes);
-        blankProcessingInstructions (static_cast<char*> (chunk.getData()) + kHeaderBytes, chunk.getSize() - kHeaderBytes);
+        auto* const text = static_cast<char*> (chunk.getData()) + kHeaderBytes;
+        const auto declared = static_cast<int> (juce::ByteOrder::littleEndianInt (static_cast<const char*> (chunk.getData()) + 4));
+        const auto textBytes = std::min (chunk.getSize() - kHeaderBytes, static_cast<std::size_t> (std::max (declared, 0)));
+        replaceInvalidUtf8 (text, textBytes);
+        blankProcessingInstructions (text, textBytes);
     }
 
     const auto xml = getXmlFromBinary (chunk.getData(), sizeInBytes);

@@ -267,6 +267,43 @@ TEST (HostStateFindings, InvalidUtf8InAChunkReadsAsQuestionMarks)
     }
 }
 
+// length-cuts-a-character-short.state: a chunk whose header gives its text
+// a length that ends just after the first byte of a two-byte character. The
+// XML reader reads only that much, and stepped over the character's second
+// byte, the closing zero, and past the end of the text (the sanitizer pass
+// stops there). The bytes the length takes are the ones now made valid UTF-8.
+TEST (HostStateFindings, ALengthThatCutsACharacterShortNeverReadsPastTheText)
+{
+    const auto kept = contents (juce::File (PLUMORA_FUZZ_INPUTS).getChildFile ("host_state/length-cuts-a-character-short.state"));
+    ASSERT_GT (kept.getSize(), 8u);
+    PlumoraAudioProcessor processor;
+    const auto before = savedState (processor);
+    processor.setStateInformation (kept.getData(), static_cast<int> (kept.getSize()));
+    EXPECT_TRUE (savedState (processor) == before) << "the cut text is no document: the state stays as it was";
+
+    const std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<PARAMETERS presetName=\"Caf\xc3\xa9\">"
+                             "<PARAM id=\"filt_cutoff\" value=\"640.0\"/></PARAMETERS>";
+    const auto cut = static_cast<juce::uint32> (text.find ('\xc3') + 1);
+    struct Case { const char* why; juce::uint32 length; bool restores; };
+    const Case cases[] = {
+        { "the whole text", static_cast<juce::uint32> (text.size()), true },
+        { "a length past the chunk's end", static_cast<juce::uint32> (text.size() + 100), true },
+        { "a length that ends inside the name's last character", cut, false },
+        { "a negative length", 0xffffffffu, false },
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.why);
+        auto chunk = stateChunkOf (text.data(), text.size());
+        chunk.copyFrom (&c.length, 4, 4);
+        PlumoraAudioProcessor restored;
+        const auto name = restored.getCurrentPresetName();
+        restored.setStateInformation (chunk.getData(), static_cast<int> (chunk.getSize()));
+        EXPECT_EQ (restored.getCurrentPresetName(), c.restores ? juce::String::fromUTF8 ("Caf\xc3\xa9") : name);
+        EXPECT_EQ (restored.parameters().getRawParameterValue ("filt_cutoff")->load() == 640.0f, c.restores);
+    }
+}
+
 // parameters-left-out.state: a chunk of an older session that lists two
 // parameters. The others keep their values, but the parameter tree gave
 // their entries a value only where the parameter had changed since the tree
@@ -526,6 +563,54 @@ TEST (PresetJsonFindings, ValuesBeyondAFloatReadAsWhatAWrittenDocumentKeeps)
         EXPECT_EQ (values[static_cast<std::size_t> (index (ParamID::filt_cutoff))],
                    c.kept ? parameterSpec (ParamID::filt_cutoff).clamp (c.expected) : parameterSpec (ParamID::filt_cutoff).defaultValue);
     }
+}
+
+// character-beyond-16-bits-in-a-key.pmpreset: a mangled preset with a
+// parameter key holding a character beyond the 16-bit range. Writing gives
+// such a character as an escaped UTF-16 surrogate pair, as JSON does, but
+// juce::JSON read the pair as two broken characters: the key changed on
+// reading the written document back, and a preset named "Keys" and a
+// keyboard emoji came back under another name. The pair now reads as the
+// character, however the text writes it.
+TEST (PresetJsonFindings, CharactersBeyondSixteenBitsSurviveWritingAndReadingBack)
+{
+    const auto kept = contents (juce::File (PLUMORA_FUZZ_INPUTS).getChildFile ("preset_json/character-beyond-16-bits-in-a-key.pmpreset"));
+    const auto mangled = presetFromJson (juce::String::createStringFromData (kept.getData(), static_cast<int> (kept.getSize())));
+    ASSERT_FALSE (mangled.parameters.empty());
+    const auto mangledAgain = presetFromJson (presetToJson (mangled));
+    ASSERT_EQ (mangledAgain.parameters.size(), mangled.parameters.size());
+    for (std::size_t i = 0; i < mangled.parameters.size(); ++i)
+        EXPECT_EQ (mangledAgain.parameters[i].first, mangled.parameters[i].first);
+
+    const auto keys = juce::String::fromUTF8 ("Keys \xf0\x9f\x8e\xb9");
+    struct Case { const char* why; std::string literal; juce::String expected; };
+    const Case cases[] = {
+        { "an escaped pair", R"("Keys \ud83c\udfb9")", keys },
+        { "an escaped pair in capitals", R"("Keys \uD83C\uDFB9")", keys },
+        { "the character's own bytes", "\"Keys \xf0\x9f\x8e\xb9\"", keys },
+        { "a single-quoted string", R"('Keys \ud83c\udfb9')", keys },
+        { "escaped backslashes: no pair", R"("Keys \\ud83c\\udfb9")", juce::String (R"(Keys \ud83c\udfb9)") },
+        { "a lone surrogate stays one", R"("Keys \ud83c!")", "Keys " + juce::String::charToString (0xd83c) + "!" },
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.why);
+        const auto document = presetFromJson (juce::String::fromUTF8 (("{\"name\": " + c.literal + R"(, "parameters": {"filt_cutoff": 900}})").c_str()));
+        EXPECT_EQ (document.name, c.expected);
+        ASSERT_EQ (document.parameters.size(), 1u) << "the rest of the document reads";
+        EXPECT_EQ (presetFromJson (presetToJson (document)).name, c.expected);
+    }
+
+    // Through a preset file, as a user saves and loads one.
+    const juce::TemporaryFile folder;
+    ASSERT_TRUE (folder.getFile().createDirectory());
+    const auto file = folder.getFile().getChildFile ("keys.pmpreset");
+    PresetDocument saved;
+    saved.name = keys;
+    saved.parameters = { { "filt_cutoff", 900.0f } };
+    ASSERT_TRUE (writePresetFile (saved, file));
+    EXPECT_EQ (readPresetFile (file).name, keys);
+    folder.getFile().deleteRecursively();
 }
 
 // long-integer.json: a character map whose name is a 20-digit number, the
