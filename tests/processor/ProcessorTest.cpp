@@ -284,14 +284,16 @@ TEST_F (ProcessorFixture, StateRoundTripRestoresParametersModeAndPresetName)
     setParameter ("filt_cutoff", 777.0f);
     setParameter ("arp_pattern", 5.0f);
     processor.setUiMode (1);
-    processor.setCurrentPresetName ("My Sound");
+    // A name beyond plain ASCII, up to a character past 16 bits, as users type them.
+    const auto name = juce::String::fromUTF8 ("My Sound \xc3\xa9 \xf0\x9f\x8e\xb9");
+    processor.setCurrentPresetName (name);
     const auto chunk = saveState();
 
     const auto xml = juce::AudioProcessor::getXmlFromBinary (chunk.getData(), (int) chunk.getSize());
     ASSERT_NE (xml, nullptr);
     EXPECT_TRUE (xml->hasTagName ("PARAMETERS"));
     EXPECT_EQ (xml->getIntAttribute ("uiMode"), 1);
-    EXPECT_EQ (xml->getStringAttribute ("presetName"), "My Sound");
+    EXPECT_EQ (xml->getStringAttribute ("presetName"), name);
     int parameterElements = 0;
     for (const auto* child : xml->getChildIterator())
         parameterElements += child->hasTagName ("PARAM") ? 1 : 0;
@@ -302,7 +304,7 @@ TEST_F (ProcessorFixture, StateRoundTripRestoresParametersModeAndPresetName)
     EXPECT_NEAR (restored.parameters().getRawParameterValue ("filt_cutoff")->load(), 777.0f, 0.01f);
     EXPECT_EQ (restored.parameters().getRawParameterValue ("arp_pattern")->load(), 5.0f);
     EXPECT_EQ (restored.uiMode(), 1);
-    EXPECT_EQ (restored.getCurrentPresetName(), "My Sound");
+    EXPECT_EQ (restored.getCurrentPresetName(), name);
 }
 
 TEST_F (ProcessorFixture, StateSavedUnderInitOrWithoutANameStillRestoresTheSound)
